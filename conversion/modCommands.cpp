@@ -1,0 +1,108 @@
+// Counting and reading lines, the conversion run, and writing its output with a fallback place.
+#include "modCommands.h"
+
+#include "CommonDialog.h"
+#include "Error.h"
+#include "FileSystemObject.h"
+#include "MessageBox.h"
+#include "Process.h"
+
+#include <limits>
+
+namespace modCommands {
+
+namespace {
+
+constexpr const char* kOutputDescription = "RK Launcher Itemlist";
+constexpr const char* kOutputFileName = "itemlist.conf";
+constexpr const char* kSaveDialogTitle = "Select where to save your file";
+constexpr const char* kFallbackMessage = "No directory selected. Saving in application directory.";
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    FileSystemObject fso;
+    TextStream stream = fso.CreateTextFile(path);
+    stream.Write(text);
+    stream.Close();
+}
+
+std::string ChooseSavePath(const std::string& description, const std::string& fileName, CommonDialog* dialog) {
+    if (dialog == nullptr) {
+        throw Error(ErrorKind::NoPlaceChosen, "no Save dialog is available");
+    }
+    dialog->DialogTitle = kSaveDialogTitle;
+    dialog->Filter = description + " (" + fileName + ") | " + fileName;
+    dialog->FileName = fileName;
+    if (!dialog->ShowSave()) {
+        throw Error(ErrorKind::NoPlaceChosen, "no place was chosen for the output file");
+    }
+    return dialog->FileName;
+}
+
+} // namespace
+
+int CountLines(const std::string& path) {
+    FileSystemObject fso;
+    TextStream stream = fso.OpenTextFile(path);
+    int count = 0;
+    while (!stream.AtEndOfStream()) {
+        if (count == std::numeric_limits<int>::max()) {
+            throw Error(ErrorKind::TooManyLines, path + ": more lines than a line number can hold");
+        }
+        stream.SkipLine();
+        ++count;
+    }
+    stream.Close();
+    return count;
+}
+
+std::string GetLine(const std::string& path, int n) {
+    FileSystemObject fso;
+    TextStream stream = fso.OpenTextFile(path);
+    // A number below 1 never meets the counter, so the walk runs off the end and fails there.
+    for (int i = 1; i != n; ++i) {
+        stream.SkipLine();
+    }
+    std::string line = stream.ReadLine();
+    stream.Close();
+    return line;
+}
+
+SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
+                    const RunContext& context) {
+    const int count = CountLines(inputPath);
+    std::string text;
+    {
+        // Lines 1 to count in order, through one sequential stream rather than a GetLine per line, so that the
+        // run stays linear in the size of the input.
+        FileSystemObject fso;
+        TextStream stream = fso.OpenTextFile(inputPath);
+        for (int i = 1; i <= count; ++i) {
+            try {
+                AppendYzLineToRK(stream.ReadLineView(), text);
+            } catch (Error& error) {
+                error.SetLineNumber(i);
+                throw;
+            }
+            text += "\r\n";
+        }
+        stream.Close();
+    }
+    return SaveOutput(text, kOutputDescription, kOutputFileName, directory, context);
+}
+
+SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
+                     const std::optional<std::string>& directory, const RunContext& context) {
+    try {
+        const std::string path =
+            directory ? *directory + fileName : ChooseSavePath(description, fileName, context.dialog);
+        WriteTextFile(path, text);
+        return {path, false};
+    } catch (const Error&) {
+        context.messageBox.MsgBox(kFallbackMessage, MsgBoxStyle::OkOnly);
+    }
+    const std::string path = context.applicationDirectory + kNativeSeparator + fileName;
+    WriteTextFile(path, text);
+    return {path, true};
+}
+
+} // namespace modCommands

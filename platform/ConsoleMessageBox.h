@@ -1,0 +1,20 @@
+// Message boxes as text, for when no graphical display is available.
+#pragma once
+
+#include "MessageBox.h"
+
+#include <ostream>
+
+// Critical messages go to the error stream, all others to the output stream, one prompt line per text line.
+class ConsoleMessageBox : public MessageBox {
+public:
+    ConsoleMessageBox();
+    ConsoleMessageBox(std::ostream& out, std::ostream& err);
+
+protected:
+    void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
+
+private:
+    std::ostream& m_out;
+    std::ostream& m_err;
+};

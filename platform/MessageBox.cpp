@@ -1,0 +1,13 @@
+// Title defaulting shared by every message box implementation.
+#include "MessageBox.h"
+
+#include "Product.h"
+
+const std::string& ApplicationTitle() {
+    static const std::string title = Product::kName;
+    return title;
+}
+
+void MessageBox::MsgBox(const std::string& prompt, MsgBoxStyle style, const std::optional<std::string>& title) {
+    Show(prompt, style, title ? *title : ApplicationTitle());
+}

@@ -1,0 +1,27 @@
+// Modal message box with a prompt, a style value and an optional title.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The style values the program uses; the button pressed is never read.
+enum class MsgBoxStyle : int {
+    OkOnly = 0,      // OK button, no icon
+    Critical = 16,   // OK button, critical (stop) icon
+    Information = 64 // OK button, information icon
+};
+
+// The application title: caption of the forms and title of every box that sets none of its own.
+const std::string& ApplicationTitle();
+
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+
+    // Shows the prompt and returns once the user has dismissed it. CR LF in the prompt breaks lines.
+    // Without a title the box carries the application title.
+    void MsgBox(const std::string& prompt, MsgBoxStyle style, const std::optional<std::string>& title = std::nullopt);
+
+protected:
+    virtual void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) = 0;
+};

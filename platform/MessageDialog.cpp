@@ -1,0 +1,143 @@
+// Layout and painting of the message box window.
+#include "MessageDialog.h"
+
+#include <QDialogButtonBox>
+#include <QFontMetricsF>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QSet>
+#include <QStyle>
+#include <cmath>
+
+namespace {
+
+// Positions of the runs of a line after its first group of TABs; the spacing that lines them up best wins.
+qreal ColumnStart(const QFontMetricsF& metrics, const QString& line, qreal tabStop) {
+    const qsizetype tab = line.indexOf('\t');
+    qreal x = metrics.horizontalAdvance(line.left(tab));
+    qsizetype i = tab;
+    while (i < line.size() && line[i] == '\t') {
+        x = (std::floor(x / tabStop) + 1) * tabStop;
+        ++i;
+    }
+    return x;
+}
+
+qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
+    const qreal average = metrics.averageCharWidth();
+    const qreal conventional = std::round(8 * average);
+    QStringList tabbed;
+    for (const QString& line : lines) {
+        if (line.contains('\t')) {
+            tabbed << line;
+        }
+    }
+    if (tabbed.isEmpty()) {
+        return conventional;
+    }
+    qreal best = conventional;
+    qsizetype bestColumns = -1;
+    for (qreal stop = std::round(4 * average); stop <= std::round(16 * average); stop += 1) {
+        QSet<qint64> columns;
+        for (const QString& line : tabbed) {
+            columns.insert(qRound64(ColumnStart(metrics, line, stop)));
+        }
+        const bool fewer = bestColumns < 0 || columns.size() < bestColumns;
+        const bool closer =
+            columns.size() == bestColumns && std::abs(stop - conventional) < std::abs(best - conventional);
+        if (fewer || closer) {
+            best = stop;
+            bestColumns = columns.size();
+        }
+    }
+    return best;
+}
+
+QStyle::StandardPixmap IconFor(MsgBoxStyle style) {
+    return style == MsgBoxStyle::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
+}
+
+} // namespace
+
+PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
+    : QWidget(parent), m_maximumWidth(maximumWidth) {
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_lines = text.split('\n');
+
+    const QFontMetricsF metrics(font());
+    m_tabStop = ChooseTabStop(metrics, m_lines);
+    qreal width = 0;
+    for (const QString& line : m_lines) {
+        m_runs << LayOut(line);
+        const Run& last = m_runs.back().back();
+        width = std::max(width, last.x + metrics.horizontalAdvance(last.text));
+    }
+    m_size = QSize(std::min(m_maximumWidth, static_cast<int>(std::ceil(width))),
+                   static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
+}
+
+QList<PromptView::Run> PromptView::LayOut(const QString& line) const {
+    const QFontMetricsF metrics(font());
+    QList<Run> runs;
+    qreal x = 0;
+    const QStringList parts = line.split('\t');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        runs << Run{x, parts[i]};
+        x += metrics.horizontalAdvance(parts[i]);
+        if (i + 1 < parts.size()) {
+            x = (std::floor(x / m_tabStop) + 1) * m_tabStop;
+        }
+    }
+    return runs;
+}
+
+QSize PromptView::sizeHint() const {
+    return m_size;
+}
+
+void PromptView::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    const QFontMetricsF metrics(font());
+    qreal y = metrics.ascent();
+    for (const QList<Run>& runs : m_runs) {
+        for (const Run& run : runs) {
+            const qreal room = width() - run.x;
+            if (room <= 0) {
+                break;
+            }
+            painter.drawText(QPointF(run.x, y), metrics.elidedText(run.text, Qt::ElideMiddle, room));
+        }
+        y += metrics.lineSpacing();
+    }
+}
+
+MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QString& title, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(title);
+    setModal(true);
+
+    auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setHorizontalSpacing(style == MsgBoxStyle::OkOnly ? 0 : 16);
+
+    const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
+    const int maximumWidth = screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : 1600;
+    auto* promptView = new PromptView(prompt, maximumWidth, this);
+    promptView->setObjectName(QStringLiteral("prompt"));
+
+    if (style != MsgBoxStyle::OkOnly) {
+        auto* icon = new QLabel(this);
+        icon->setObjectName(QStringLiteral("icon"));
+        const int extent = this->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        icon->setPixmap(this->style()->standardIcon(IconFor(style), nullptr, this).pixmap(extent, extent));
+        layout->addWidget(icon, 0, 0, Qt::AlignTop);
+    }
+    layout->addWidget(promptView, 0, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons, 1, 0, 1, 2);
+}

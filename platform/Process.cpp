@@ -1,0 +1,38 @@
+// Argument text, application directory and display detection on Linux.
+#include "Process.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+std::string ArgumentText(int argc, const char* const* argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) {
+            text += ' ';
+        }
+        text += argv[i];
+    }
+    return text;
+}
+
+std::string ApplicationDirectory() {
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return ".";
+    }
+    // The root directory without its trailing separator is the empty string.
+    const std::string directory = exe.parent_path().string();
+    return directory == "/" ? std::string() : directory;
+}
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
+}

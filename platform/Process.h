@@ -1,0 +1,16 @@
+// What the program learns from its process: the argument text, its own directory, the display.
+#pragma once
+
+#include <string>
+
+// The arguments after the program's name, joined by single spaces; empty when there are none.
+std::string ArgumentText(int argc, const char* const* argv);
+
+// The directory that holds the executable, without a trailing separator.
+std::string ApplicationDirectory();
+
+// The separator that joins a directory and a file name on this system.
+inline constexpr char kNativeSeparator = '/';
+
+// True when a graphical display is available (DISPLAY or WAYLAND_DISPLAY is set).
+bool HasDisplay();

@@ -1,0 +1,43 @@
+// The start-up form: runs first and decides between a command-line conversion and the main window.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class MessageBox;
+
+// Exit statuses of the program.
+enum ExitStatus : int {
+    kWritten = 0,                      // the file was written where the command line asked
+    kConversionFailed = 1,             // nothing was written
+    kNoDisplay = 2,                    // the main window was due, but there is no display to show it on
+    kWrittenInApplicationDirectory = 3 // the file was written, but into the application directory
+};
+
+// Opens the main window without waiting for it.
+class MainWindowLauncher {
+public:
+    virtual ~MainWindowLauncher() = default;
+    // Returns false when the window cannot be shown.
+    virtual bool ShowMainWindow() = 0;
+};
+
+// Never shown itself: every path through Form_Load ends the program or hands over to the main window.
+class frmStart {
+public:
+    frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
+             std::string applicationDirectory);
+
+    // Empty argument text: the main window. A well-formed command line of type "yzrk": one conversion, a
+    // confirmation unless silent, and the exit status. Anything else: the command-line error, then the main
+    // window. Returns the status to end the program with, or nothing when the main window runs on.
+    std::optional<int> Form_Load();
+
+private:
+    std::optional<int> OpenMainWindow();
+
+    std::string m_argumentText;
+    MessageBox& m_messageBox;
+    MainWindowLauncher& m_launcher;
+    std::string m_applicationDirectory;
+};

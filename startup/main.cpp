@@ -1,0 +1,57 @@
+// Program entry: hands the argument text to the start-up form, on screen or, without a display, on the console.
+#include "ConsoleMessageBox.h"
+#include "Process.h"
+#include "QtMessageBox.h"
+#include "frmStart.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// Without a display the main window cannot open: say so, and let the program end.
+class ConsoleLauncher : public MainWindowLauncher {
+public:
+    bool ShowMainWindow() override {
+        std::cerr << "Tarvenne: no graphical display is available (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
+                     "the main window cannot open.\n"
+                     "To convert without a window: tarvenne -in FILE -out DIRECTORY/ -type yzrk [-s]\n";
+        return false;
+    }
+};
+
+class WindowLauncher : public MainWindowLauncher {
+public:
+    bool ShowMainWindow() override {
+        m_window = std::make_unique<QMainWindow>();
+        m_window->setWindowTitle(QString::fromUtf8(ApplicationTitle().c_str()));
+        m_window->show();
+        return true;
+    }
+
+private:
+    std::unique_ptr<QMainWindow> m_window;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string argumentText = ArgumentText(argc, argv);
+    if (!HasDisplay()) {
+        ConsoleMessageBox messageBox;
+        ConsoleLauncher launcher;
+        frmStart start(argumentText, messageBox, launcher, ApplicationDirectory());
+        return start.Form_Load().value_or(kNoDisplay);
+    }
+
+    QApplication application(argc, argv);
+    QtMessageBox messageBox;
+    WindowLauncher launcher;
+    frmStart start(argumentText, messageBox, launcher, ApplicationDirectory());
+    if (const std::optional<int> status = start.Form_Load()) {
+        return *status;
+    }
+    return QApplication::exec();
+}
