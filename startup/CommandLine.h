@@ -11,6 +11,8 @@ struct CommandLine {
     std::string type;
     // The argument text ends with "-s": no confirmation.
     bool silent = false;
+
+    bool operator==(const CommandLine&) const = default;
 };
 
 // The argument text is cut at every "-"; pieces 1 to 3 must begin with "in", "out" and "type" (exactly, case
