@@ -4,9 +4,11 @@
 #include "CommonDialog.h"
 #include "Error.h"
 #include "FileSystemObject.h"
+#include "Memory.h"
 #include "MessageBox.h"
 #include "Process.h"
 
+#include <filesystem>
 #include <limits>
 
 namespace modCommands {
@@ -36,6 +38,14 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
         throw Error(ErrorKind::NoPlaceChosen, "no place was chosen for the output file");
     }
     return dialog->FileName;
+}
+
+// Room for the joined text of a typical item list, about twice its input, so that the text is not moved as it
+// grows. Only a guess: the text still grows when it needs more.
+std::size_t ExpectedOutputSize(const std::string& inputPath) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(inputPath, error);
+    return error ? 0 : static_cast<std::size_t>(size) * 2;
 }
 
 } // namespace
@@ -76,6 +86,8 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
         // run stays linear in the size of the input.
         FileSystemObject fso;
         TextStream stream = fso.OpenTextFile(inputPath);
+        text.reserve(ExpectedOutputSize(inputPath));
+        AdviseLargeBuffer(text.data(), text.capacity());
         for (int i = 1; i <= count; ++i) {
             try {
                 AppendYzLineToRK(stream.ReadLineView(), text);

@@ -3,6 +3,8 @@
 
 #include "Error.h"
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,16 +12,34 @@
 #include <unistd.h>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::size_t kInitialBufferSize = 256 * 1024;
+constexpr std::size_t kWriteSlice = 1024 * 1024;
 
 std::string SystemReason(int error) {
     return std::strerror(error);
 }
 
-// First CR or LF in [p, end), or end.
+// First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
+// of the work of reading a file.
 const char* FindLineBreak(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (end - p >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
+        if (found != 0) {
+            return p + std::countr_zero(static_cast<unsigned>(found));
+        }
+        p += 16;
+    }
+#endif
     while (p != end && *p != '\n' && *p != '\r') {
         ++p;
     }
@@ -37,7 +57,8 @@ TextStream::TextStream(Mode mode, int fd, std::string path) : m_mode(mode), m_fd
 TextStream::TextStream(TextStream&& other) noexcept
     : m_mode(std::exchange(other.m_mode, Mode::Closed)), m_fd(std::exchange(other.m_fd, -1)),
       m_path(std::move(other.m_path)), m_tempPath(std::move(other.m_tempPath)), m_permissions(other.m_permissions),
-      m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end), m_eof(other.m_eof) {}
+      m_written(other.m_written), m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end),
+      m_eof(other.m_eof) {}
 
 TextStream::~TextStream() {
     Release();
@@ -147,14 +168,18 @@ void TextStream::Write(std::string_view text) {
     if (m_mode != Mode::Write) {
         throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
     }
+    // In slices, each handed to the disk as soon as it is written, so that the disk works while the rest is still
+    // being copied and Close has less left to wait for.
     while (!text.empty()) {
-        const ssize_t count = ::write(m_fd, text.data(), text.size());
+        const ssize_t count = ::write(m_fd, text.data(), std::min(text.size(), kWriteSlice));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
             }
             throw Error(ErrorKind::CannotWrite, m_path + ": " + SystemReason(errno));
         }
+        ::sync_file_range(m_fd, static_cast<off_t>(m_written), count, SYNC_FILE_RANGE_WRITE);
+        m_written += static_cast<std::size_t>(count);
         text.remove_prefix(static_cast<std::size_t>(count));
     }
 }

@@ -48,6 +48,7 @@ private:
     std::string m_path;
     std::string m_tempPath;
     unsigned m_permissions = 0;
+    std::size_t m_written = 0;
 
     std::vector<char> m_buffer;
     std::size_t m_begin = 0; // first unread byte in m_buffer
