@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1";
 const std::string kConverted =
     "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n"
@@ -100,17 +102,53 @@ TEST_F(ProgramTest, AnEmptyInputGivesAnEmptyFile) {
 }
 
 TEST_F(ProgramTest, WhenTheDirectoryCannotBeWrittenTheFileGoesToTheApplicationDirectory) {
+    WriteFile(m_out + "itemlist.conf", "old");
     using Case = std::pair<std::string, std::string>;
     for (const auto& [tail, confirmation] : {Case{"", "New file written to " + m_app + "/\n"}, Case{" -s", ""}}) {
-        std::filesystem::remove(m_app + "/itemlist.conf");
-        const ProgramResult result = Convert(m_input, m_dir / "missing/", tail);
-        EXPECT_EQ(result.status, 3) << tail;
-        EXPECT_EQ(result.out, kFallback + confirmation);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(ReadFile(m_app + "/itemlist.conf"), kConverted);
+        // A missing directory, and a "directory" that is the existing file itself.
+        for (const std::string& out : {m_dir / "missing/", m_out + "itemlist.conf/"}) {
+            std::filesystem::remove(m_app + "/itemlist.conf");
+            const ProgramResult result = Convert(m_input, out, tail);
+            EXPECT_EQ(result.status, 3) << tail << out;
+            EXPECT_EQ(result.out, kFallback + confirmation);
+            EXPECT_EQ(result.err, "");
+            EXPECT_EQ(ReadFile(m_app + "/itemlist.conf"), kConverted);
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(m_dir / "missing"));
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), "old");
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
+
+struct Unexpected {
+    const char* name;
+    std::string content;
+    std::string converted;
+};
+
+class ProgramInputs : public ProgramTest, public testing::WithParamInterface<Unexpected> {};
+
+TEST_P(ProgramInputs, ConvertLikeAnyOther) {
+    WriteFile(m_input, GetParam().content);
+    const ProgramResult result = Convert(m_input, m_out, " -s");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), GetParam().converted);
+}
+
+const std::string kSep = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
+const std::string kLongName(1'000'000, 'n');
+const std::string kFirstBlock = kConverted.substr(0, kConverted.size() - kSep.size());
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ProgramInputs,
+    testing::Values(Unexpected{"LfOnlyWithoutFinalBreak", kItem + "\nsep\n\nsep", kConverted + "\r\n" + kSep},
+                    Unexpected{"MixedBreaks", kItem + "\rsep\r\n\n", kConverted + "\r\n"},
+                    Unexpected{"HighBytesAndNul", "\x80\xff\tx\ta\t-\t\t12345\xe9\0\t1"s,
+                               "[RKDockItem]\r\nname = \x80\xff\r\nshow = \xe9\0\r\n\r\n"s},
+                    Unexpected{"VeryLongLine", kLongName + "\tx\ta\t-\t\t12345\t1",
+                               "[RKDockItem]\r\nname = " + kLongName + "\r\nshow = \r\n\r\n"},
+                    Unexpected{"TenThousandFields", kItem + std::string(10'000, '\t'), kFirstBlock}),
+    ParamName<Unexpected>);
 
 struct Failure {
     const char* name;
