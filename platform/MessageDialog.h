@@ -18,9 +18,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-    // Lines of the prompt as shown, and the tab stop spacing in pixels.
+    // Lines of the prompt as shown, and where each TAB-separated run of a line starts, in pixels.
     const QStringList& Lines() const { return m_lines; }
-    qreal TabStopDistance() const { return m_tabStop; }
+    qreal RunStart(qsizetype line, qsizetype run) const { return m_runs[line][run].x; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
