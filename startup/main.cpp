@@ -1,11 +1,12 @@
 // Program entry: hands the argument text to the start-up form, on screen or, without a display, on the console.
 #include "ConsoleMessageBox.h"
 #include "Process.h"
+#include "Product.h"
 #include "QtMessageBox.h"
+#include "frmMain.h"
 #include "frmStart.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <iostream>
 #include <memory>
 
@@ -22,17 +23,17 @@ public:
     }
 };
 
+// Loads the main window and shows it without waiting; the window then runs the program until it closes.
 class WindowLauncher : public MainWindowLauncher {
 public:
     bool ShowMainWindow() override {
-        m_window = std::make_unique<QMainWindow>();
-        m_window->setWindowTitle(QString::fromUtf8(ApplicationTitle().c_str()));
+        m_window = std::make_unique<frmMain>(ApplicationDirectory());
         m_window->show();
         return true;
     }
 
 private:
-    std::unique_ptr<QMainWindow> m_window;
+    std::unique_ptr<frmMain> m_window;
 };
 
 } // namespace
@@ -47,11 +48,17 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
-    QtMessageBox messageBox;
+    QApplication::setApplicationName(QString::fromUtf8(Product::kName));
+    QApplication::setApplicationVersion(QString::fromUtf8(Product::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("tarvenne"));
     WindowLauncher launcher;
-    frmStart start(argumentText, messageBox, launcher, ApplicationDirectory());
-    if (const std::optional<int> status = start.Form_Load()) {
-        return *status;
+    {
+        // The start-up form is gone once it has handed over to the main window.
+        QtMessageBox messageBox;
+        frmStart start(argumentText, messageBox, launcher, ApplicationDirectory());
+        if (const std::optional<int> status = start.Form_Load()) {
+            return *status;
+        }
     }
     return QApplication::exec();
 }
