@@ -250,6 +250,29 @@ private slots:
         QCOMPARE(m_box->shown[0].prompt, std::string("Tarvenne 1.00 by the Tarvenne authors"));
     }
 
+    // With the real services: File, Exit, and closing the window, each end the event loop with status 0.
+    void endsTheProgram_data() {
+        QTest::addColumn<bool>("viaExit");
+        QTest::newRow("exit") << true;
+        QTest::newRow("close") << false;
+    }
+
+    void endsTheProgram() {
+        QFETCH(bool, viaExit);
+        m_window.reset();
+        frmMain window(App());
+        window.show();
+        QTimer::singleShot(0, &window, [&] {
+            if (viaExit) {
+                window.findChild<QAction*>("mnuExit")->trigger();
+            } else {
+                window.close();
+            }
+        });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // a safety net, never reached
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
     void exitEndsTheProgramWithoutAsking() {
         Find<QAction>("mnuExit")->trigger();
         QCOMPARE(m_ends, 1);
