@@ -1,0 +1,57 @@
+// Fuzzes the parse of the argument text.
+// The parse never reads a piece it should not: text before the first "-" and pieces after the third can be
+// anything without changing the result, except that the last two characters decide the silent switch. Values carry
+// no spaces at their ends and no "-".
+#include "CommandLine.h"
+#include "FuzzCheck.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Position of the n-th "-" (from 1), or npos.
+std::size_t NthDash(const std::string& text, int n) {
+    std::size_t at = std::string::npos;
+    for (int i = 0; i < n; ++i) {
+        at = text.find('-', at == std::string::npos ? 0 : at + 1);
+        if (at == std::string::npos) {
+            break;
+        }
+    }
+    return at;
+}
+
+void CheckValue(const std::string& value) {
+    FUZZ_CHECK(value.find('-') == std::string::npos);
+    FUZZ_CHECK(value.empty() || (value.front() != ' ' && value.back() != ' '));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::optional<CommandLine> parsed = ParseCommandLine(text);
+
+    if (parsed) {
+        FUZZ_CHECK(std::count(text.begin(), text.end(), '-') >= 3);
+        FUZZ_CHECK(parsed->silent == text.ends_with("-s"));
+        CheckValue(parsed->inputPath);
+        CheckValue(parsed->outputDirectory);
+        CheckValue(parsed->type);
+    }
+
+    // Other text before the first "-".
+    const std::size_t first = NthDash(text, 1);
+    if (first != std::string::npos && text.size() - first >= 2) {
+        FUZZ_CHECK(ParseCommandLine("other words " + text.substr(first)) == parsed);
+    }
+    // Other pieces after the third, the last two characters kept.
+    const std::size_t fourth = NthDash(text, 4);
+    if (fourth != std::string::npos && text.size() >= fourth + 3) {
+        const std::string changed = text.substr(0, fourth + 1) + "x-y- z" + text.substr(text.size() - 2);
+        FUZZ_CHECK(ParseCommandLine(changed) == parsed);
+    }
+    return 0;
+}
