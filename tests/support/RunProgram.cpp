@@ -1,9 +1,11 @@
 // Child process with captured output, for tests of the real executable.
 #include "RunProgram.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <poll.h>
@@ -14,14 +16,22 @@
 extern char** environ;
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& workingDirectory, int timeoutSeconds) {
+                         const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
+                         int timeoutSeconds) {
+    // No display, and the extra entries in place of any of the same name.
+    std::vector<std::string> dropped{"DISPLAY=", "WAYLAND_DISPLAY="};
+    for (const std::string& extra : extraEnvironment) {
+        dropped.push_back(extra.substr(0, extra.find('=') + 1));
+    }
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string variable = *entry;
-        if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY=")) {
+        if (std::none_of(dropped.begin(), dropped.end(),
+                         [&](const std::string& name) { return variable.starts_with(name); })) {
             environment.push_back(variable);
         }
     }
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -98,4 +108,15 @@ std::string CopyOfTarvenne(const std::string& directory) {
     const std::string copy = directory + "/tarvenne";
     std::filesystem::copy_file(TARVENNE_EXECUTABLE, copy, std::filesystem::copy_options::overwrite_existing);
     return copy;
+}
+
+std::vector<std::string> UnwritableDirectories(const std::vector<std::string>& directories) {
+    std::string list;
+    for (const std::string& directory : directories) {
+        list += (list.empty() ? "" : ":") + directory;
+    }
+    // The seam comes before the sanitizer runtime in a sanitizer build, which that runtime must be told to allow.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    return {"LD_PRELOAD=" TARVENNE_UNWRITABLE_SEAM, "TARVENNE_TEST_UNWRITABLE=" + list,
+            "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"};
 }
