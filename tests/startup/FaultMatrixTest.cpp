@@ -2,8 +2,7 @@
 // display: each gives its message and exit status, never a crash or a hang, and no failure changes an existing
 // itemlist.conf or leaves a file behind.
 #include "ParamName.h"
-#include "RunProgram.h"
-#include "TestFiles.h"
+#include "ProgramFixture.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -31,18 +30,10 @@ std::string Repeat(const std::string& text, int times) {
     return result;
 }
 
-class FaultMatrix : public testing::Test {
+class FaultMatrix : public ProgramFixture {
 protected:
-    TempDir m_dir;
-    std::string m_app = m_dir / "app";
-    std::string m_out = m_dir / "out/";
-    std::string m_input = m_dir / "in put.ini";
-    std::string m_exe;
-
     void SetUp() override {
-        std::filesystem::create_directory(m_app);
-        std::filesystem::create_directory(m_out);
-        m_exe = CopyOfTarvenne(m_app);
+        ProgramFixture::SetUp();
         WriteFile(m_out + "itemlist.conf", kPrecious);
         WriteFile(m_input, kItem + "\r\n");
     }
@@ -57,7 +48,7 @@ protected:
             }
             arguments.push_back(text.substr(start));
         }
-        return RunProgram(m_exe, arguments, m_dir.Path(), environment);
+        return Run(arguments, environment);
     }
     ProgramResult Convert(const std::string& input, const std::string& out,
                           const std::vector<std::string>& environment = {}) {

@@ -1,6 +1,5 @@
 // The real executable from the command line, without a display: messages, exit status and the files it leaves.
-#include "RunProgram.h"
-#include "TestFiles.h"
+#include "ProgramFixture.h"
 
 #include "ParamName.h"
 #include <filesystem>
@@ -20,21 +19,12 @@ const std::string kNoDisplay = "no graphical display is available";
 const std::string kFallback = "No directory selected. Saving in application directory.\n";
 const std::string kFailed = "The conversion failed; nothing was written.\n\nInput file: ";
 
-class ProgramTest : public testing::Test {
+class ProgramTest : public ProgramFixture {
 protected:
-    TempDir m_dir;
-    std::string m_app = m_dir / "app";
-    std::string m_out = m_dir / "out/";
-    std::string m_input = m_dir / "in put.ini";
-    std::string m_exe;
-
     void SetUp() override {
-        std::filesystem::create_directory(m_app);
-        std::filesystem::create_directory(m_out);
-        m_exe = CopyOfTarvenne(m_app);
+        ProgramFixture::SetUp();
         WriteFile(m_input, kItem + "\r\nsep\r\n");
     }
-    ProgramResult Run(const std::vector<std::string>& arguments) { return RunProgram(m_exe, arguments, m_dir.Path()); }
     ProgramResult Convert(const std::string& input, const std::string& out, const std::string& tail = "") {
         return Run({"-in", input, "-out", out, "-type", "yzrk" + tail});
     }
