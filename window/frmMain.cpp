@@ -1,9 +1,6 @@
 // Layout, menus, fixed texts and handlers of the main window.
 #include "frmMain.h"
 
-#include "CommonDialog.h"
-#include "Error.h"
-#include "MessageBox.h"
 #include "Product.h"
 #include "QtCommonDialog.h"
 #include "QtMessageBox.h"
