@@ -1,6 +1,7 @@
 // The one error type of the program: a kind the callers can act on, and a detail for the user.
 #pragma once
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -28,3 +29,8 @@ private:
     ErrorKind m_kind;
     int m_lineNumber = 0;
 };
+
+// An error about a file: its path and the system's reason for errorNumber (an errno value).
+inline Error FileError(ErrorKind kind, const std::string& path, int errorNumber) {
+    return Error(kind, path + ": " + std::strerror(errorNumber));
+}

@@ -4,17 +4,12 @@
 #include "Error.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string SystemReason(int error) {
-    return std::strerror(error);
-}
 
 // The file a path finally names, following symbolic links (also dangling ones) so that writing replaces the
 // file a link points to and keeps the link.
@@ -28,11 +23,11 @@ std::string FollowLinks(const std::string& path) {
         std::error_code error;
         const std::filesystem::path target = std::filesystem::read_symlink(current, error);
         if (error) {
-            throw Error(ErrorKind::CannotWrite, path + ": " + error.message());
+            throw FileError(ErrorKind::CannotWrite, path, error.value());
         }
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    throw Error(ErrorKind::CannotWrite, path + ": " + SystemReason(ELOOP));
+    throw FileError(ErrorKind::CannotWrite, path, ELOOP);
 }
 
 unsigned PermissionsForNewFile() {
@@ -47,13 +42,13 @@ TextStream FileSystemObject::OpenTextFile(const std::string& path) {
     // Non-blocking, so that opening a FIFO does not wait for a writer before it is turned down.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        throw Error(ErrorKind::CannotOpen, path + ": " + SystemReason(errno));
+        throw FileError(ErrorKind::CannotOpen, path, errno);
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        throw Error(ErrorKind::CannotOpen, path + ": " + SystemReason(error));
+        throw FileError(ErrorKind::CannotOpen, path, error);
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -79,7 +74,7 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
     } else if (errno == ENOENT) {
         permissions = PermissionsForNewFile();
     } else {
-        throw Error(ErrorKind::CannotWrite, path + ": " + SystemReason(errno));
+        throw FileError(ErrorKind::CannotWrite, path, errno);
     }
 
     const std::filesystem::path targetPath = target;
@@ -91,7 +86,7 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
     std::string tempPath = (directory / ".tarvenne-XXXXXX").string();
     const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
     if (fd < 0) {
-        throw Error(ErrorKind::CannotWrite, path + ": " + SystemReason(errno));
+        throw FileError(ErrorKind::CannotWrite, path, errno);
     }
     TextStream stream(TextStream::Mode::Write, fd, target);
     stream.m_tempPath = tempPath;

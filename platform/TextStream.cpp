@@ -21,10 +21,6 @@ namespace {
 constexpr std::size_t kInitialBufferSize = 256 * 1024;
 constexpr std::size_t kWriteSlice = 1024 * 1024;
 
-std::string SystemReason(int error) {
-    return std::strerror(error);
-}
-
 // First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
 // of the work of reading a file.
 const char* FindLineBreak(const char* p, const char* end) {
@@ -97,7 +93,7 @@ bool TextStream::Fill() {
             return false;
         }
         if (errno != EINTR) {
-            throw Error(ErrorKind::CannotOpen, m_path + ": " + SystemReason(errno));
+            throw FileError(ErrorKind::CannotOpen, m_path, errno);
         }
     }
 }
@@ -176,7 +172,7 @@ void TextStream::Write(std::string_view text) {
             if (errno == EINTR) {
                 continue;
             }
-            throw Error(ErrorKind::CannotWrite, m_path + ": " + SystemReason(errno));
+            throw FileError(ErrorKind::CannotWrite, m_path, errno);
         }
         ::sync_file_range(m_fd, static_cast<off_t>(m_written), count, SYNC_FILE_RANGE_WRITE);
         m_written += static_cast<std::size_t>(count);
@@ -193,13 +189,13 @@ void TextStream::Close() {
     if (::fchmod(m_fd, static_cast<mode_t>(m_permissions)) != 0 || ::fsync(m_fd) != 0) {
         const int error = errno;
         Release();
-        throw Error(ErrorKind::CannotWrite, m_path + ": " + SystemReason(error));
+        throw FileError(ErrorKind::CannotWrite, m_path, error);
     }
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0 || ::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         const int error = errno;
         Release();
-        throw Error(ErrorKind::CannotWrite, m_path + ": " + SystemReason(error));
+        throw FileError(ErrorKind::CannotWrite, m_path, error);
     }
     m_tempPath.clear();
     m_mode = Mode::Closed;
