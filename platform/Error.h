@@ -1,7 +1,6 @@
 // The one error type of the program: a kind the callers can act on, and a detail for the user.
 #pragma once
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -30,7 +29,10 @@ private:
     int m_lineNumber = 0;
 };
 
-// An error about a file: its path and the system's reason for errorNumber (an errno value).
+// The system's own words for an error number: an errno value on POSIX, a GetLastError value on Windows.
+std::string SystemReason(int errorNumber);
+
+// An error about a file: its path and the system's reason for errorNumber.
 inline Error FileError(ErrorKind kind, const std::string& path, int errorNumber) {
-    return Error(kind, path + ": " + std::strerror(errorNumber));
+    return Error(kind, path + ": " + SystemReason(errorNumber));
 }

@@ -10,7 +10,12 @@ std::string ArgumentText(int argc, const char* const* argv);
 std::string ApplicationDirectory();
 
 // The separator that joins a directory and a file name on this system.
+#if defined(_WIN32)
+inline constexpr char kNativeSeparator = '\\';
+#else
 inline constexpr char kNativeSeparator = '/';
+#endif
 
-// True when a graphical display is available (DISPLAY or WAYLAND_DISPLAY is set).
+// True when a graphical display is available: always on Windows, where a user's session has a desktop; on Linux
+// when DISPLAY or WAYLAND_DISPLAY is set.
 bool HasDisplay();

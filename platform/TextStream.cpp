@@ -1,15 +1,11 @@
-// Buffered line reading and replace-on-close writing over POSIX file descriptors.
+// Buffered line reading, shared by every system; the file operations themselves live in each system's folder.
 #include "TextStream.h"
 
 #include "Error.h"
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -19,7 +15,6 @@
 namespace {
 
 constexpr std::size_t kInitialBufferSize = 256 * 1024;
-constexpr std::size_t kWriteSlice = 1024 * 1024;
 
 // First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
 // of the work of reading a file.
@@ -44,31 +39,21 @@ const char* FindLineBreak(const char* p, const char* end) {
 
 } // namespace
 
-TextStream::TextStream(Mode mode, int fd, std::string path) : m_mode(mode), m_fd(fd), m_path(std::move(path)) {
+TextStream::TextStream(Mode mode, NativeFile file, std::string path)
+    : m_mode(mode), m_file(file), m_path(std::move(path)) {
     if (m_mode == Mode::Read) {
         m_buffer.resize(kInitialBufferSize);
     }
 }
 
 TextStream::TextStream(TextStream&& other) noexcept
-    : m_mode(std::exchange(other.m_mode, Mode::Closed)), m_fd(std::exchange(other.m_fd, -1)),
-      m_path(std::move(other.m_path)), m_tempPath(std::move(other.m_tempPath)), m_permissions(other.m_permissions),
+    : m_mode(std::exchange(other.m_mode, Mode::Closed)), m_file(std::exchange(other.m_file, kNoFile)),
+      m_path(std::move(other.m_path)), m_tempPath(std::move(other.m_tempPath)), m_keep(other.m_keep),
       m_written(other.m_written), m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end),
       m_eof(other.m_eof) {}
 
 TextStream::~TextStream() {
     Release();
-}
-
-void TextStream::Release() noexcept {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (m_mode == Mode::Write && !m_tempPath.empty()) {
-        ::unlink(m_tempPath.c_str());
-    }
-    m_mode = Mode::Closed;
 }
 
 // Reads more of the file behind the unread bytes, moving them to the front and growing the buffer for a line
@@ -82,20 +67,13 @@ bool TextStream::Fill() {
     if (m_end == m_buffer.size()) {
         m_buffer.resize(m_buffer.size() * 2);
     }
-    for (;;) {
-        const ssize_t count = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
-        if (count > 0) {
-            m_end += static_cast<std::size_t>(count);
-            return true;
-        }
-        if (count == 0) {
-            m_eof = true;
-            return false;
-        }
-        if (errno != EINTR) {
-            throw FileError(ErrorKind::CannotOpen, m_path, errno);
-        }
+    const std::size_t count = ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (count == 0) {
+        m_eof = true;
+        return false;
     }
+    m_end += count;
+    return true;
 }
 
 std::string_view TextStream::NextLine() {
@@ -158,45 +136,4 @@ std::string TextStream::ReadLine() {
 
 std::string_view TextStream::ReadLineView() {
     return NextLine();
-}
-
-void TextStream::Write(std::string_view text) {
-    if (m_mode != Mode::Write) {
-        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
-    }
-    // In slices, each handed to the disk as soon as it is written, so that the disk works while the rest is still
-    // being copied and Close has less left to wait for.
-    while (!text.empty()) {
-        const ssize_t count = ::write(m_fd, text.data(), std::min(text.size(), kWriteSlice));
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(ErrorKind::CannotWrite, m_path, errno);
-        }
-        ::sync_file_range(m_fd, static_cast<off_t>(m_written), count, SYNC_FILE_RANGE_WRITE);
-        m_written += static_cast<std::size_t>(count);
-        text.remove_prefix(static_cast<std::size_t>(count));
-    }
-}
-
-void TextStream::Close() {
-    if (m_mode != Mode::Write) {
-        Release();
-        return;
-    }
-    // Any failure below leaves the target untouched: Release removes the temporary file.
-    if (::fchmod(m_fd, static_cast<mode_t>(m_permissions)) != 0 || ::fsync(m_fd) != 0) {
-        const int error = errno;
-        Release();
-        throw FileError(ErrorKind::CannotWrite, m_path, error);
-    }
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0 || ::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
-        const int error = errno;
-        Release();
-        throw FileError(ErrorKind::CannotWrite, m_path, error);
-    }
-    m_tempPath.clear();
-    m_mode = Mode::Closed;
 }

@@ -1,6 +1,7 @@
 // A stream over one 8-bit text file: bytes in, the same bytes out, no byte-order mark, no re-encoding.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,22 +33,31 @@ public:
     // Closes the file; a written file is complete and in place afterwards.
     void Close();
 
+    // The open file as the system knows it: a descriptor, or a handle on Windows.
+    using NativeFile = std::intptr_t;
+    static constexpr NativeFile kNoFile = -1;
+
 private:
     friend class FileSystemObject;
     enum class Mode { Read, Write, Closed };
 
-    TextStream(Mode mode, int fd, std::string path);
+    TextStream(Mode mode, NativeFile file, std::string path);
 
     bool Fill();
     std::string_view NextLine();
+
+    // The file operations, one set per system: reads up to size bytes (0 at the end of the file), and releases the
+    // file, removing an unfinished temporary file.
+    std::size_t ReadSome(char* data, std::size_t size);
     void Release() noexcept;
 
     Mode m_mode;
-    int m_fd;
+    NativeFile m_file;
     // Read: the file's path. Write: the target's path; the data goes to m_tempPath until Close.
     std::string m_path;
     std::string m_tempPath;
-    unsigned m_permissions = 0;
+    // What the new file takes over from the one it replaces: its permission bits on POSIX.
+    std::uint32_t m_keep = 0;
     std::size_t m_written = 0;
 
     std::vector<char> m_buffer;

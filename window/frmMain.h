@@ -1,35 +1,87 @@
-// The main window: one convert button, an information label, File and Help menus.
+// The main window's behaviour, written once for every toolkit: how the window looks (caption, sizes in twips,
+// font, controls, menus), its fixed texts and its handlers. A toolkit builds its controls from this description and
+// routes the window's events to the handlers.
 #pragma once
 
-#include "CommonDialog.h"
-#include "MessageBox.h"
-
-#include <QMainWindow>
 #include <functional>
-#include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
-class QLabel;
-class QPushButton;
+class CommonDialog;
+class MessageBox;
 
-class frmMain : public QMainWindow {
-    Q_OBJECT
+// Sizes and positions are in twips, 1/1440 inch: 15 to a pixel on a 96 dpi screen.
+struct TwipsRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct ControlDescription {
+    const char* name;
+    const char* text;
+    TwipsRect rect;
+    int tabIndex;
+};
+
+struct FontDescription {
+    const char* face;
+    double points;
+    int weight; // 400 is normal
+};
+
+// What a menu item does when chosen.
+enum class MenuCommand { None, Exit, CommandLineHelp, About };
+
+struct MenuItemDescription {
+    const char* name;
+    const char* text; // "&" marks the access key; "-" is a separator line
+    MenuCommand command;
+
+    bool IsSeparator() const { return std::string_view(text) == "-"; }
+};
+
+struct MenuDescription {
+    const char* name;
+    const char* text;
+    std::span<const MenuItemDescription> items;
+};
+
+class frmMain {
 public:
-    // What the window shows and asks through, and how it ends the program. Left empty, each is the real one:
-    // message boxes on screen modal to the window, the system's file dialogs, leaving the event loop with status 0.
+    static constexpr const char* kName = "frmMain";
+    static constexpr int kClientWidth = 4680;
+    static constexpr int kClientHeight = 2475;
+    static constexpr FontDescription kFont{"Tahoma", 8.25, 400};
+    // The only control that takes the focus.
+    static constexpr ControlDescription kCmdYzToRKL{"cmdYzToRKL", "Y'z To RK Launcher", {1320, 240, 1815, 495}, 0};
+    // A multi-line label, its text centred; the text is set by Form_Load.
+    static constexpr ControlDescription kLabel1{"Label1", "Label1", {120, 960, 4455, 1455}, 1};
+
+    // The menu bar, left to right, each menu's items top to bottom.
+    static std::span<const MenuDescription> Menus();
+
+    // The window's caption: the application title.
+    static const std::string& Caption();
+
+    // What the handlers show and ask through, and what they change in the window.
     struct Services {
-        std::unique_ptr<MessageBox> messageBox;
-        std::unique_ptr<CommonDialog> dialog;
+        MessageBox& messageBox;
+        // The window's one file dialog, used for Open here and for Save by the conversion run.
+        CommonDialog& cmnDlg;
+        // Ends the program at once.
         std::function<void()> endProgram;
+        // Sets the text of Label1; lines are separated by CR LF.
+        std::function<void(const std::string&)> setLabelText;
+        // Where the output falls back to when the chosen place cannot be written.
+        std::string applicationDirectory;
     };
 
-    // Builds the window and loads it (Form_Load); it is shown by the caller. The output falls back to
-    // applicationDirectory when the chosen place cannot be written.
-    explicit frmMain(std::string applicationDirectory, Services services = {}, QWidget* parent = nullptr);
-    ~frmMain() override;
+    explicit frmMain(Services services);
 
-    // The window's one file dialog, used for Open here and for Save by the conversion run.
-    CommonDialog& cmnDlg() { return *m_cmnDlg; }
+    CommonDialog& cmnDlg() { return m_services.cmnDlg; }
 
     // Sets the label text.
     void Form_Load();
@@ -43,15 +95,9 @@ public:
     // Ends the program at once.
     void mnuExit_Click();
 
+    // Runs the handler of a menu item.
+    void Invoke(MenuCommand command);
+
 private:
-    void BuildControls();
-    void BuildMenus();
-
-    std::string m_applicationDirectory;
-    std::unique_ptr<MessageBox> m_messageBox;
-    std::unique_ptr<CommonDialog> m_cmnDlg;
-    std::function<void()> m_endProgram;
-
-    QPushButton* m_cmdYzToRKL = nullptr;
-    QLabel* m_label1 = nullptr;
+    Services m_services;
 };

@@ -1,37 +1,58 @@
 // Temporary directories and whole-file helpers for tests.
 #include "TestFiles.h"
 
+#include "Process.h"
+
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tarvenne_test_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary directory");
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = base / ("tarvenne_test_" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            m_path = Utf8Of(candidate);
+            return;
+        }
     }
-    m_path = pattern;
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir() {
     std::error_code error;
-    // Tests may leave read-only directories behind; make them writable again so they can go.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path, error)) {
-        if (entry.is_directory(error) && !entry.is_symlink(error)) {
+    // Tests may leave read-only directories and files behind; make them writable again so they can go.
+    const std::filesystem::path root = PathOf(m_path);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error)) {
+        if (!entry.is_symlink(error)) {
             std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, error);
         }
     }
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
-    std::filesystem::remove_all(m_path, error);
+    std::filesystem::permissions(root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(root, error);
+}
+
+std::string TempDir::operator/(const std::string& name) const {
+    return m_path + kNativeSeparator + name;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!file) {
         throw std::runtime_error("cannot write " + path);
@@ -39,8 +60,12 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path)) {
+    std::error_code error;
+    if (std::filesystem::is_directory(PathOf(path), error)) {
+        return std::nullopt;
+    }
+    std::ifstream file(PathOf(path), std::ios::binary);
+    if (!file) {
         return std::nullopt;
     }
     std::ostringstream bytes;
@@ -50,8 +75,8 @@ std::optional<std::string> ReadFile(const std::string& path) {
 
 std::string ListDirectory(const std::string& path) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf(path))) {
+        names.push_back(Utf8Of(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     std::string list;

@@ -1,6 +1,7 @@
-// Temporary directories and whole-file reads and writes for tests.
+// Temporary directories and whole-file reads and writes for tests. Paths are UTF-8 on every system.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,12 +15,16 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return m_path; }
-    // The path of name inside the directory.
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    // The path of name inside the directory, joined with the system's separator.
+    std::string operator/(const std::string& name) const;
 
 private:
     std::string m_path;
 };
+
+// The path a UTF-8 string names, and back: std::filesystem would read a narrow string in the system's code page.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 // The file's bytes, or nothing when it cannot be read.

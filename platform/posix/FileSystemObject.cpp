@@ -90,6 +90,6 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
     }
     TextStream stream(TextStream::Mode::Write, fd, target);
     stream.m_tempPath = tempPath;
-    stream.m_permissions = permissions;
+    stream.m_keep = permissions;
     return stream;
 }

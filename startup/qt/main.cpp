@@ -1,9 +1,9 @@
-// Program entry: hands the argument text to the start-up form, on screen or, without a display, on the console.
+// Program entry on Linux: the start-up form, on screen or, without a display, on the console.
 #include "ConsoleMessageBox.h"
 #include "Process.h"
 #include "Product.h"
 #include "QtMessageBox.h"
-#include "frmMain.h"
+#include "QtMainWindow.h"
 #include "frmStart.h"
 
 #include <QApplication>
@@ -27,13 +27,13 @@ public:
 class WindowLauncher : public MainWindowLauncher {
 public:
     bool ShowMainWindow() override {
-        m_window = std::make_unique<frmMain>(ApplicationDirectory());
+        m_window = std::make_unique<QtMainWindow>(ApplicationDirectory());
         m_window->show();
         return true;
     }
 
 private:
-    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<QtMainWindow> m_window;
 };
 
 } // namespace

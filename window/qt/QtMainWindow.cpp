@@ -1,0 +1,141 @@
+// The main window's controls and menus on Qt Widgets, built from frmMain's description.
+#include "QtMainWindow.h"
+
+#include "QtCommonDialog.h"
+#include "QtMessageBox.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleOptionMenuItem>
+#include <algorithm>
+
+namespace {
+
+// The window is laid out in twips, 15 to a device-independent pixel.
+constexpr int Twips(int twips) {
+    return twips / 15;
+}
+
+void PlaceControl(QWidget* control, const ControlDescription& description) {
+    control->setObjectName(QString::fromUtf8(description.name));
+    control->setGeometry(Twips(description.rect.left), Twips(description.rect.top), Twips(description.rect.width),
+                         Twips(description.rect.height));
+}
+
+// Menu separators with room around their line, so that a separator at the very top of a menu (as in File) is not
+// lost in the menu's frame, as it is with the 2-pixel separators of some styles.
+class MenuStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (type == CT_MenuItem && item != nullptr && item->menuItemType == QStyleOptionMenuItem::Separator) {
+            result.setHeight(std::max(result.height(), kSeparatorHeight));
+        }
+        return result;
+    }
+
+private:
+    static constexpr int kSeparatorHeight = 9;
+};
+
+QFont WindowFont() {
+    QFont font(QString::fromUtf8(frmMain::kFont.face));
+    font.setStyleHint(QFont::SansSerif); // where Tahoma is missing, a close sans-serif font stands in
+    font.setPointSizeF(frmMain::kFont.points);
+    font.setWeight(static_cast<QFont::Weight>(frmMain::kFont.weight));
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+} // namespace
+
+// The icon lives in this library's resources, which a static library must register itself.
+static void InitResources() {
+    Q_INIT_RESOURCE(tarvenne);
+}
+
+QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, QWidget* parent)
+    : QMainWindow(parent), m_messageBox(std::move(services.messageBox)), m_cmnDlg(std::move(services.dialog)) {
+    if (!m_messageBox) {
+        m_messageBox = std::make_unique<QtMessageBox>(this);
+    }
+    if (!m_cmnDlg) {
+        m_cmnDlg = std::make_unique<QtCommonDialog>(this);
+    }
+    std::function<void()> endProgram = std::move(services.endProgram);
+    if (!endProgram) {
+        endProgram = [] { QCoreApplication::exit(0); };
+    }
+
+    InitResources();
+    setObjectName(QString::fromUtf8(frmMain::kName));
+    setWindowTitle(QString::fromUtf8(frmMain::Caption().c_str()));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tarvenne.svg")));
+    // A fixed frame: nothing in the window follows a change of size. Minimise stays available.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    BuildControls();
+    m_form = std::make_unique<frmMain>(frmMain::Services{
+        *m_messageBox, *m_cmnDlg, std::move(endProgram),
+        [this](const std::string& text) {
+            // The label breaks lines at LF.
+            m_label1->setText(QString::fromUtf8(text.c_str()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        },
+        std::move(applicationDirectory)});
+    BuildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_form->Form_Load();
+}
+
+QtMainWindow::~QtMainWindow() = default;
+
+void QtMainWindow::BuildControls() {
+    auto* clientArea = new QWidget(this);
+    clientArea->setObjectName(QStringLiteral("clientArea"));
+    clientArea->setFixedSize(Twips(frmMain::kClientWidth), Twips(frmMain::kClientHeight));
+    clientArea->setFont(WindowFont());
+    setCentralWidget(clientArea);
+
+    m_cmdYzToRKL = new QPushButton(QString::fromUtf8(frmMain::kCmdYzToRKL.text), clientArea);
+    PlaceControl(m_cmdYzToRKL, frmMain::kCmdYzToRKL);
+    m_cmdYzToRKL->setFocusPolicy(Qt::StrongFocus);
+    m_cmdYzToRKL->setAutoDefault(false);
+    connect(m_cmdYzToRKL, &QPushButton::clicked, this, [this] { m_form->cmdYzToRKL_Click(); });
+
+    m_label1 = new QLabel(QString::fromUtf8(frmMain::kLabel1.text), clientArea);
+    PlaceControl(m_label1, frmMain::kLabel1);
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_label1->setFocusPolicy(Qt::NoFocus);
+
+    setTabOrder(m_cmdYzToRKL, m_label1);
+    m_cmdYzToRKL->setFocus();
+}
+
+void QtMainWindow::BuildMenus() {
+    auto* menuStyle = new MenuStyle;
+    menuStyle->setParent(this);
+    for (const MenuDescription& description : frmMain::Menus()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(description.text));
+        menu->setObjectName(QString::fromUtf8(description.name));
+        // The File menu begins with its separator; Qt hides a leading separator unless told not to.
+        menu->setSeparatorsCollapsible(false);
+        menu->setStyle(menuStyle);
+        for (const MenuItemDescription& item : description.items) {
+            QAction* action = item.IsSeparator() ? menu->addSeparator() : menu->addAction(QString::fromUtf8(item.text));
+            action->setObjectName(QString::fromUtf8(item.name));
+            if (!item.IsSeparator()) {
+                const MenuCommand command = item.command;
+                connect(action, &QAction::triggered, this, [this, command] { m_form->Invoke(command); });
+            }
+        }
+    }
+}

@@ -1,0 +1,44 @@
+// The main window on Qt Widgets: builds the controls and menus that frmMain describes and routes their events to it.
+#pragma once
+
+#include "CommonDialog.h"
+#include "MessageBox.h"
+#include "frmMain.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QPushButton;
+
+class QtMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // What the window shows and asks through, and how it ends the program. Left empty, each is the real one:
+    // message boxes on screen modal to the window, the system's file dialogs, leaving the event loop with status 0.
+    struct Services {
+        std::unique_ptr<MessageBox> messageBox;
+        std::unique_ptr<CommonDialog> dialog;
+        std::function<void()> endProgram;
+    };
+
+    // Builds the window and loads it (Form_Load); it is shown by the caller. The output falls back to
+    // applicationDirectory when the chosen place cannot be written.
+    explicit QtMainWindow(std::string applicationDirectory, Services services = {}, QWidget* parent = nullptr);
+    ~QtMainWindow() override;
+
+    frmMain& Form() { return *m_form; }
+
+private:
+    void BuildControls();
+    void BuildMenus();
+
+    std::unique_ptr<MessageBox> m_messageBox;
+    std::unique_ptr<CommonDialog> m_cmnDlg;
+    std::unique_ptr<frmMain> m_form;
+
+    QPushButton* m_cmdYzToRKL = nullptr;
+    QLabel* m_label1 = nullptr;
+};
