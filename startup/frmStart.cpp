@@ -16,6 +16,7 @@ constexpr const char* kConversionType = "yzrk";
 constexpr const char* kConfirmation = "New file written to ";
 constexpr const char* kCommandLineError = "Error in command line arguments. Full program will run.";
 constexpr const char* kCrLf = "\r\n";
+constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
 
 std::string LineText(const Error& error) {
     return "Line " + std::to_string(error.LineNumber());
@@ -45,6 +46,12 @@ std::string FailureReason(const Error& error) {
 std::string FailureMessage(const std::string& inputPath, const std::string& reason) {
     return std::string("The conversion failed; nothing was written.") + kCrLf + kCrLf + "Input file: " + inputPath +
            kCrLf + reason;
+}
+
+// Quotation marks stay part of a path, so a quoted path names no file. Users quote paths with spaces out of habit:
+// when such an input cannot be opened, say that the quotes are the trouble.
+bool LooksQuoted(const std::string& path) {
+    return !path.empty() && (path.front() == '"' || path.back() == '"');
 }
 
 } // namespace
@@ -78,7 +85,11 @@ std::optional<int> frmStart::Form_Load() {
         saved = modCommands::RunYzToRK(commandLine->inputPath, commandLine->outputDirectory,
                                        {m_messageBox, nullptr, m_applicationDirectory});
     } catch (const Error& error) {
-        m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, FailureReason(error)), MsgBoxStyle::Critical);
+        std::string reason = FailureReason(error);
+        if (error.Kind() == ErrorKind::CannotOpen && LooksQuoted(commandLine->inputPath)) {
+            reason += kCrLf + std::string(kNoQuotesNeeded);
+        }
+        m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, reason), MsgBoxStyle::Critical);
         return kConversionFailed;
     } catch (const std::bad_alloc&) {
         m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, "There was not enough memory to convert it."),
