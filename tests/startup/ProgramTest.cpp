@@ -11,7 +11,6 @@ const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1";
 const std::string kConverted =
     "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n"
     "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
-const std::string kNoDisplay = "no graphical display is available";
 const std::string kFallback = "No directory selected. Saving in application directory.\n";
 
 class ProgramTest : public ProgramFixture {
@@ -25,11 +24,10 @@ protected:
     }
 };
 
-TEST_F(ProgramTest, WithoutArgumentsTheWindowIsDueButThereIsNoDisplay) {
+TEST_F(ProgramTest, WithoutArgumentsTheWindowIsDueAndNothingElseIsSaid) {
     const ProgramResult result = Run({});
-    EXPECT_EQ(result.status, 2);
+    ExpectTheWindowWasDue(result);
     EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find(kNoDisplay), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Error"), std::string::npos);
 }
 
@@ -73,25 +71,29 @@ TEST_F(ProgramTest, AnEmptyInputGivesAnEmptyFile) {
 TEST_F(ProgramTest, WhenTheDirectoryCannotBeWrittenTheFileGoesToTheApplicationDirectory) {
     WriteFile(m_out + "itemlist.conf", "old");
     using Case = std::pair<std::string, std::string>;
-    for (const auto& [tail, confirmation] : {Case{"", "New file written to " + m_app + "/\n"}, Case{" -s", ""}}) {
+    for (const auto& [tail, confirmation] :
+         {Case{"", "New file written to " + m_app + kNativeSeparator + "\n"}, Case{" -s", ""}}) {
         // A missing directory, and a "directory" that is the existing file itself.
-        for (const std::string& out : {m_dir / "missing/", m_out + "itemlist.conf/"}) {
-            std::filesystem::remove(m_app + "/itemlist.conf");
+        for (const std::string& out :
+             {m_dir / "missing" + kNativeSeparator, m_out + "itemlist.conf" + kNativeSeparator}) {
+            std::filesystem::remove(InApp("itemlist.conf"));
             const ProgramResult result = Convert(m_input, out, tail);
             EXPECT_EQ(result.status, 3) << tail << out;
             EXPECT_EQ(result.out, kFallback + confirmation);
             EXPECT_EQ(result.err, "");
-            EXPECT_EQ(ReadFile(m_app + "/itemlist.conf"), kConverted);
+            EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kConverted);
         }
     }
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "missing"));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(m_dir / "missing")));
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), "old");
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
 
 TEST_F(ProgramTest, TheExampleItemListConvertsToItsExpectedOutput) {
-    const ProgramResult result =
-        Run({"-in", TARVENNE_SOURCE_DIR "/examples/itemlist.ini", "-out", m_out, "-type", "yzrk", "-s"});
+    // A copy, since the source tree's own path may hold a "-".
+    std::filesystem::copy_file(PathOf(TARVENNE_SOURCE_DIR "/examples/itemlist.ini"), PathOf(m_input),
+                               std::filesystem::copy_options::overwrite_existing);
+    const ProgramResult result = Run({"-in", m_input, "-out", m_out, "-type", "yzrk", "-s"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), ReadFile(TARVENNE_SOURCE_DIR "/examples/itemlist.conf"));
 }

@@ -2,25 +2,53 @@
 // directory, and the path of an input file (with a space in its name, as paths often have).
 #pragma once
 
+#include "Process.h"
 #include "RunProgram.h"
 #include "TestFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
+// The executable's file name, as a directory listing shows it.
+#if defined(_WIN32)
+inline const std::string kTarvenneFileName = "tarvenne.exe";
+#else
+inline const std::string kTarvenneFileName = "tarvenne";
+#endif
+
+// The status a test expects where the main window was due (no arguments, or a command line that cannot be carried
+// out): ExpectTheWindowWasDue says what that means on each system.
+inline constexpr int kWindowDue = -2;
+
+// Where the main window was due: without a display on Linux the program says it cannot open it and ends with 2; on
+// Windows the window opens, and ends with 0 when closed.
+inline void ExpectTheWindowWasDue(const ProgramResult& result) {
+#if defined(_WIN32)
+    EXPECT_TRUE(result.mainWindowShown);
+    EXPECT_EQ(result.status, 0);
+#else
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("Tarvenne: no graphical display"), std::string::npos) << result.err;
+#endif
+}
+
 class ProgramFixture : public testing::Test {
 protected:
     TempDir m_dir;
     std::string m_app = m_dir / "app";
-    std::string m_out = m_dir / "out/";
+    // Output directories end with the separator, as the command line wants them.
+    std::string m_out = m_dir / "out" + kNativeSeparator;
     std::string m_input = m_dir / "in put.ini";
     std::string m_exe;
 
     void SetUp() override {
-        std::filesystem::create_directory(m_app);
-        std::filesystem::create_directory(m_out);
+        std::filesystem::create_directory(PathOf(m_app));
+        std::filesystem::create_directory(PathOf(m_out));
         m_exe = CopyOfTarvenne(m_app);
     }
+
+    // The file name inside the application directory.
+    std::string InApp(const std::string& name) const { return m_app + kNativeSeparator + name; }
 
     // Runs the copy without a display, in the scratch directory.
     ProgramResult Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {

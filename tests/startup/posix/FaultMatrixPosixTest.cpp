@@ -1,0 +1,91 @@
+// The fault matrix on POSIX: special files as input, directories that refuse new files, symbolic links, and
+// command lines longer than Windows allows.
+#include "FaultMatrix.h"
+#include "ParamName.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Inputs that are not files to read.
+struct SpecialInput {
+    const char* name;
+    const char* kind;
+    std::string reason;
+};
+
+class SpecialInputs : public FaultMatrix, public testing::WithParamInterface<SpecialInput> {};
+
+TEST_P(SpecialInputs, AreTurnedDown) {
+    const std::string kind = GetParam().kind;
+    std::string input = m_dir / "special";
+    if (kind == "empty path") {
+        input.clear();
+    } else if (kind == "directory") {
+        std::filesystem::create_directory(input);
+    } else if (kind == "fifo") {
+        ASSERT_EQ(::mkfifo(input.c_str(), 0600), 0);
+    } else if (kind == "device") {
+        input = "/dev/zero";
+    }
+    ExpectFailure(input, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialInputs,
+                         testing::Values(SpecialInput{"Missing", "missing", "No such file or directory"},
+                                         SpecialInput{"EmptyPath", "empty path", "No such file or directory"},
+                                         SpecialInput{"Directory", "directory", "not a regular file"},
+                                         SpecialInput{"Fifo", "fifo", "not a regular file"},
+                                         SpecialInput{"Device", "device", "not a regular file"}),
+                         ParamName<SpecialInput>);
+
+TEST_F(FaultMatrix, ADirectoryThatRefusesNewFilesFallsBackToTheApplicationDirectory) {
+    WriteFile(m_out + "notes.txt", "notes");
+    const ProgramResult result = Convert(m_input, m_out, UnwritableDirectories({m_dir / "out"}));
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, kFallback);
+    EXPECT_EQ(ReadFile(m_app + "/itemlist.conf"), kItemBlock);
+    EXPECT_EQ(ReadFile(m_out + "notes.txt"), "notes");
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf notes.txt");
+}
+
+TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
+    chmod(m_app.c_str(), 0555);
+    chmod((m_dir / "out").c_str(), 0555);
+    const ProgramResult result = Convert(m_input, m_out, UnwritableDirectories({m_dir / "out", m_app}));
+    chmod(m_app.c_str(), 0755);
+    chmod((m_dir / "out").c_str(), 0755);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, kFallback);
+    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err;
+    EXPECT_NE(result.err.find("The output file could not be written (" + m_app + "/itemlist.conf: Permission denied)"),
+              std::string::npos)
+        << result.err;
+    ExpectNothingChanged();
+}
+
+TEST_F(FaultMatrix, AnOutputThatIsALinkReplacesTheFileItPointsTo) {
+    std::filesystem::create_directory(m_dir / "real");
+    WriteFile(m_dir / "real/list.conf", kPrecious);
+    std::filesystem::remove(m_out + "itemlist.conf");
+    std::filesystem::create_symlink("../real/list.conf", m_out + "itemlist.conf");
+    std::filesystem::create_symlink("../real/new.conf", m_out + "dangling");
+    EXPECT_EQ(Convert(m_input, m_out).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_out + "itemlist.conf"));
+    EXPECT_EQ(ReadFile(m_dir / "real/list.conf"), kItemBlock);
+    EXPECT_EQ(ListDirectory(m_dir / "real"), "list.conf");
+}
+
+TEST_F(FaultMatrix, MegabyteCommandLines) {
+    const std::string junk = Repeat(Repeat("j", 100'000) + " ", 10);
+    EXPECT_EQ(RunText("-in " + m_input + " -out " + m_out + " -type yzrk -x " + junk + "-s").status, 0);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kItemBlock);
+    const ProgramResult result = RunText("-in " + junk + "-out " + m_out + " -type yzrk");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err.substr(0, 200);
+}
+
+} // namespace
