@@ -44,7 +44,9 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
 // grows. Only a guess: the text still grows when it needs more.
 std::size_t ExpectedOutputSize(const std::string& inputPath) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(inputPath, error);
+    // Paths are UTF-8 on every system; a plain std::string path would be read in the system's code page.
+    const std::uintmax_t size =
+        std::filesystem::file_size(std::filesystem::path(std::u8string(inputPath.begin(), inputPath.end())), error);
     return error ? 0 : static_cast<std::size_t>(size) * 2;
 }
 
