@@ -64,7 +64,9 @@ QStyle::StandardPixmap IconFor(MsgBoxStyle style) {
 PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
     : QWidget(parent), m_maximumWidth(maximumWidth) {
     QString text = prompt;
+    // CR LF, a lone CR and a lone LF each break a line once.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_lines = text.split('\n');
 
     const QFontMetricsF metrics(font());

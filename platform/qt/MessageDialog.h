@@ -42,6 +42,6 @@ private:
 class MessageDialog : public QDialog {
     Q_OBJECT
 public:
-    // CR LF (and a lone LF) in the prompt break lines.
+    // CR LF, a lone CR and a lone LF in the prompt each break a line.
     MessageDialog(const QString& prompt, MsgBoxStyle style, const QString& title, QWidget* parent = nullptr);
 };

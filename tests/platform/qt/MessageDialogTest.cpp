@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
+#include <cmath>
 
 class MessageDialogTest : public QObject {
     Q_OBJECT
@@ -63,6 +65,67 @@ private slots:
             QCOMPARE(start(9), start(3));
         }
         QVERIFY(prompt->RunStart(3, 1) > metrics.horizontalAdvance("-in <path & filename of input file>"));
+    }
+
+    // Every kind of line break ends a line once; empty lines stay.
+    void lineBreaks_data() {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("crlf") << "a\r\nb" << QStringList{"a", "b"};
+        QTest::newRow("lone cr") << "a\rb" << QStringList{"a", "b"};
+        QTest::newRow("lone lf") << "a\nb" << QStringList{"a", "b"};
+        QTest::newRow("empty lines") << "a\r\n\r\nb\n" << QStringList{"a", "", "b", ""};
+    }
+
+    void lineBreaks() {
+        QFETCH(QString, prompt);
+        QFETCH(QStringList, lines);
+        const PromptView view(prompt, 1000);
+        QCOMPARE(view.Lines(), lines);
+    }
+
+    // Lines without a TAB do not disturb the columns of those with one; and where only the widest tab stop puts
+    // the colons in line, it is the one chosen.
+    void columnsAlignWhereOnlyTheWidestTabStopWill() {
+        const QFontMetricsF metrics(QWidget().font());
+        const qreal widest = std::round(16 * metrics.averageCharWidth());
+        // A run just narrower than the widest stop: the narrower stops would put it a column further on.
+        QString longRun;
+        for (int x = 0; x < 40 && longRun.isEmpty(); ++x) {
+            for (int i = 0; i < 40 && longRun.isEmpty(); ++i) {
+                for (int dots = 0; dots < 10 && longRun.isEmpty(); ++dots) {
+                    const QString run = QString(x, 'x') + QString(i, 'i') + QString(dots, '.');
+                    const qreal width = metrics.horizontalAdvance(run);
+                    if (width >= widest - 1 && width < widest) {
+                        longRun = run;
+                    }
+                }
+            }
+        }
+        if (longRun.isEmpty()) {
+            QSKIP("no text of this font falls between the two widest tab stops");
+        }
+        const PromptView view(QStringLiteral("no tab here\r\na\t:\tone\r\n%1\t:\ttwo\r\nnor here").arg(longRun), 4000);
+        QCOMPARE(view.Lines().size(), 4);
+        QCOMPARE(view.RunStart(1, 1), view.RunStart(2, 1));
+        QCOMPARE(view.RunStart(1, 2), view.RunStart(2, 2));
+        QVERIFY(view.RunStart(2, 1) >= metrics.horizontalAdvance(longRun));
+    }
+
+    // A line wider than the screen is shortened to fit, and the box still paints.
+    void aLineWiderThanTheScreenIsShortened() {
+        const QString path = QStringLiteral("/very/long/path/").repeated(2000);
+        MessageDialog dialog(path, MsgBoxStyle::Critical, "Tarvenne");
+        auto* prompt = dialog.findChild<PromptView*>("prompt");
+        QVERIFY(prompt != nullptr);
+        const QScreen* screen = dialog.screen();
+        QVERIFY(screen != nullptr);
+        QVERIFY(prompt->sizeHint().width() <= screen->availableGeometry().width() * 9 / 10);
+        QVERIFY(!prompt->grab().isNull());
+        // Without a screen to measure, a fixed bound stands in.
+        PromptView unbounded(path, 1600);
+        QCOMPARE(unbounded.sizeHint().width(), 1600);
+        QVERIFY(!unbounded.grab().isNull());
     }
 
     void nameFilters_data() {
