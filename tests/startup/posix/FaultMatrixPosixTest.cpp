@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +87,23 @@ TEST_F(FaultMatrix, MegabyteCommandLines) {
     const ProgramResult result = RunText("-in " + junk + "-out " + m_out + " -type yzrk");
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err.substr(0, 200);
+}
+
+// A program placed in the root folder falls back to /itemlist.conf: the root without its trailing separator is
+// the empty string, so the separator is not doubled.
+TEST_F(FaultMatrix, TheRootFolderAsApplicationDirectory) {
+    if (::geteuid() != 0 || std::filesystem::exists("/itemlist.conf")) {
+        GTEST_SKIP() << "needs root, and no /itemlist.conf of someone else's";
+    }
+    const std::string program = "/tarvenne_root_test_" + std::to_string(::getpid());
+    std::filesystem::copy_file(m_exe, program);
+    const ProgramResult result = RunProgram(program, {"-in", m_input, "-out", m_dir / "missing/", "-type", "yzrk"});
+    const std::optional<std::string> written = ReadFile("/itemlist.conf");
+    std::filesystem::remove(program);
+    std::filesystem::remove("/itemlist.conf");
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_EQ(result.out, kFallback + "New file written to /\n");
+    EXPECT_EQ(written, kItemBlock);
 }
 
 } // namespace
