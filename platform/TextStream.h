@@ -53,10 +53,12 @@ private:
 
     Mode m_mode;
     NativeFile m_file;
-    // Read: the file's path. Write: the target's path; the data goes to m_tempPath until Close.
+    // Read: the file's path. Write: the target's path (on Windows its full path); the data goes to m_tempPath until
+    // Close.
     std::string m_path;
     std::string m_tempPath;
-    // What the new file takes over from the one it replaces: its permission bits on POSIX.
+    // What the new file takes over from the one it replaces: its permission bits on POSIX. Unused on Windows, where
+    // the replace itself carries the old file's attributes and security over.
     std::uint32_t m_keep = 0;
     std::size_t m_written = 0;
 

@@ -2,6 +2,7 @@
 #include "modCommands.h"
 #include "Error.h"
 #include "Fakes.h"
+#include "Process.h"
 #include "TestFiles.h"
 
 #include <filesystem>
@@ -132,11 +133,11 @@ TEST_F(RunTest, AFailedPlaceFallsBackToTheApplicationDirectory) {
     for (const Case& c : {Case{"DirectoryMissing", m_dir / "nowhere/", &m_dialog},
                           Case{"TargetIsADirectory", m_dir / "out/", &m_dialog},
                           Case{"DialogCancelled", std::nullopt, &m_dialog}, Case{"NoDialog", std::nullopt, nullptr}}) {
-        std::filesystem::remove(m_appDir + "/itemlist.conf");
+        std::filesystem::remove(PathOf(m_appDir + kNativeSeparator + "itemlist.conf"));
         m_box.shown.clear();
         const SavedFile saved = RunYzToRK(input, c.directory, {m_box, c.dialog, m_appDir});
         EXPECT_TRUE(saved.inApplicationDirectory) << c.name;
-        EXPECT_EQ(saved.path, m_appDir + "/itemlist.conf") << c.name;
+        EXPECT_EQ(saved.path, m_appDir + kNativeSeparator + "itemlist.conf") << c.name;
         EXPECT_EQ(ReadFile(saved.path), kSeparatorBlock + "\r\n") << c.name;
         ASSERT_EQ(m_box.shown.size(), 1U) << c.name;
         EXPECT_EQ(m_box.shown[0].prompt, kFallbackMessage);
@@ -148,7 +149,7 @@ TEST_F(RunTest, AFailedPlaceFallsBackToTheApplicationDirectory) {
 
 TEST_F(RunTest, WhenTheApplicationDirectoryFailsTooTheErrorReachesTheCaller) {
     WriteFile(m_dir / "out/itemlist.conf", "old");
-    std::filesystem::create_directory(m_appDir + "/itemlist.conf");
+    std::filesystem::create_directory(PathOf(m_appDir + kNativeSeparator + "itemlist.conf"));
     try {
         SaveOutput("text", "RK Launcher Itemlist", "itemlist.conf", m_dir / "out/itemlist.conf/", m_context);
         ADD_FAILURE() << "no error";

@@ -1,40 +1,19 @@
-// Text files: what a line is, reading across buffer boundaries, and writing without losing the old file.
+// Text files on every system: what a line is, reading across buffer boundaries, writing without losing the old
+// file, names in any script, and bytes passing through unchanged.
 #include "Error.h"
 #include "FileSystemObject.h"
+#include "ParamName.h"
+#include "Process.h"
+#include "StreamTestSupport.h"
 #include "TestFiles.h"
 
-#include "ParamName.h"
 #include <filesystem>
-#include <functional>
-
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
 
 using namespace std::string_literals;
-
-std::vector<std::string> ReadAllLines(const std::string& path) {
-    FileSystemObject fso;
-    TextStream stream = fso.OpenTextFile(path);
-    std::vector<std::string> lines;
-    while (!stream.AtEndOfStream()) {
-        lines.push_back(stream.ReadLine());
-    }
-    stream.Close();
-    return lines;
-}
-
-ErrorKind KindOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Kind();
-    }
-    ADD_FAILURE() << "no error";
-    return ErrorKind::NoPlaceChosen;
-}
 
 struct Lines {
     const char* name;
@@ -76,15 +55,14 @@ TEST(TextStream, ReadingPastTheEndIsAnError) {
     EXPECT_EQ(KindOf([&] { stream.SkipLine(); }), ErrorKind::EndOfStream);
 }
 
-TEST(TextStream, OpensOnlyRegularFiles) {
+TEST(TextStream, OpensOnlyFilesThatExist) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "folder");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(PathOf(dir / "folder"));
     FileSystemObject fso;
-    for (const std::string& path : {dir / "missing", std::string(), dir / "folder", dir / "fifo"}) {
+    for (const std::string& path : {dir / "missing", std::string(), dir / "folder"}) {
         EXPECT_EQ(KindOf([&] { fso.OpenTextFile(path); }), ErrorKind::CannotOpen) << path;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_EQ(ListDirectory(dir.Path()), "folder");
 }
 
 TEST(TextStream, WritingReplacesTheFileOnlyWhenClosed) {
@@ -106,48 +84,73 @@ TEST(TextStream, WritingReplacesTheFileOnlyWhenClosed) {
     EXPECT_EQ(ListDirectory(dir.Path()), "out");
 }
 
-TEST(TextStream, KeepsTheModeOfAReplacedFileAndGivesNewFilesTheUsualOne) {
-    TempDir dir;
-    WriteFile(dir / "old", "");
-    ::chmod((dir / "old").c_str(), 0640);
-    const mode_t mask = ::umask(022);
-    FileSystemObject fso;
-    for (const char* name : {"old", "new"}) {
-        TextStream stream = fso.CreateTextFile(dir / name);
-        stream.Close();
-    }
-    ::umask(mask);
-    struct stat info {};
-    ::stat((dir / "old").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0640U);
-    ::stat((dir / "new").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0644U);
-}
-
-TEST(TextStream, WritingThroughALinkReplacesTheFileItPointsTo) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / "real");
-    WriteFile(dir / "real/list", "old");
-    std::filesystem::create_symlink("real/list", dir / "link");
-    FileSystemObject fso;
-    TextStream stream = fso.CreateTextFile(dir / "link");
-    stream.Write("new");
-    stream.Close();
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
-    EXPECT_EQ(ReadFile(dir / "real/list"), "new");
-}
-
 TEST(TextStream, RefusesPlacesItCannotWrite) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "folder");
+    std::filesystem::create_directory(PathOf(dir / "folder"));
     WriteFile(dir / "file", "keep");
     FileSystemObject fso;
-    for (const std::string& path : {dir / "folder", dir / "missing/out", dir / "file/out", std::string()}) {
+    const std::string inMissing = dir / "missing" + kNativeSeparator + "out";
+    const std::string inFile = dir / "file" + kNativeSeparator + "out";
+    for (const std::string& path : {dir / "folder", inMissing, inFile, std::string()}) {
         EXPECT_EQ(KindOf([&] { fso.CreateTextFile(path); }), ErrorKind::CannotWrite) << path;
     }
     EXPECT_EQ(ReadFile(dir / "file"), "keep");
     EXPECT_EQ(ListDirectory(dir.Path()), "file folder");
     EXPECT_EQ(ListDirectory(dir / "folder"), "");
 }
+
+// Every byte value, repeated past one write slice, goes out and comes back as it was.
+TEST(TextStream, BytesPassThroughUnchanged) {
+    std::string everyByte;
+    for (int value = 0; value < 256; ++value) {
+        everyByte += static_cast<char>(value);
+    }
+    std::string text;
+    for (int i = 0; i < 5000; ++i) {
+        text += everyByte;
+    }
+    TempDir dir;
+    WriteTextFile(dir / "out", text);
+    EXPECT_EQ(ReadFile(dir / "out"), text);
+
+    std::string line;
+    for (const char c : everyByte) {
+        if (c != '\r' && c != '\n') {
+            line += c;
+        }
+    }
+    WriteFile(dir / "in", line + "\r\n" + line);
+    EXPECT_EQ(ReadAllLines(dir / "in"), (std::vector<std::string>{line, line}));
+}
+
+struct Name {
+    const char* name;
+    std::string text; // UTF-8
+};
+
+class TextStreamNames : public testing::TestWithParam<Name> {};
+
+// Folders and files named in any script are found, read and written under exactly that name.
+TEST_P(TextStreamNames, AreReadAndWritten) {
+    TempDir dir;
+    const std::string folder = dir / GetParam().text;
+    std::filesystem::create_directory(PathOf(folder));
+    const std::string input = folder + kNativeSeparator + GetParam().text + ".ini";
+    const std::string output = folder + kNativeSeparator + GetParam().text + ".conf";
+    WriteFile(input, "a\tb\r\n");
+    EXPECT_EQ(ReadAllLines(input), (std::vector<std::string>{"a\tb"}));
+
+    WriteTextFile(output, "old");
+    WriteTextFile(output, "new");
+    EXPECT_EQ(ReadFile(output), "new");
+    EXPECT_EQ(ListDirectory(folder), GetParam().text + ".conf " + GetParam().text + ".ini");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, TextStreamNames,
+                         testing::Values(Name{"Accents", "Liste d\xc3\xa9j\xc3\xa0 vu"},
+                                         Name{"Cyrillic", "\xd0\xa1\xd0\xbf\xd0\xb8\xd1\x81\xd0\xbe\xd0\xba"},
+                                         Name{"Cjk", "\xe9\xa0\x85\xe7\x9b\xae"},
+                                         Name{"Emoji", "dock \xf0\x9f\x9a\x80"}),
+                         ParamName<Name>);
 
 } // namespace

@@ -1,0 +1,22 @@
+// The system's reason for a GetLastError value.
+#include "Error.h"
+
+#include "Unicode.h"
+
+#include <windows.h>
+
+std::string SystemReason(int errorNumber) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, static_cast<DWORD>(errorNumber), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason(text != nullptr ? text : L"", text != nullptr ? length : 0);
+    ::LocalFree(text);
+    // The system's texts end with a line break, which would break the message they are put into.
+    const std::size_t end = reason.find_last_not_of(L"\r\n \t");
+    reason.erase(end == std::wstring::npos ? 0 : end + 1);
+    if (reason.empty()) {
+        return "system error " + std::to_string(static_cast<unsigned long>(errorNumber));
+    }
+    return Utf8FromWide(reason);
+}

@@ -1,0 +1,46 @@
+// Message boxes as console text: which stream each style goes to, and every kind of line break as one LF.
+#include "ConsoleMessageBox.h"
+
+#include "ParamName.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+struct ConsoleCase {
+    const char* name;
+    std::string prompt;
+    MsgBoxStyle style;
+    std::string out;
+    std::string err;
+};
+
+class ConsoleMessageBoxTest : public testing::TestWithParam<ConsoleCase> {};
+
+TEST_P(ConsoleMessageBoxTest, PrintsThePromptLineByLine) {
+    std::ostringstream out;
+    std::ostringstream err;
+    ConsoleMessageBox box(out, err);
+    box.MsgBox(GetParam().prompt, GetParam().style);
+    EXPECT_EQ(out.str(), GetParam().out);
+    EXPECT_EQ(err.str(), GetParam().err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Prompts, ConsoleMessageBoxTest,
+    testing::Values(ConsoleCase{"OneLine", "done", MsgBoxStyle::Information, "done\n", ""},
+                    ConsoleCase{"CriticalGoesToErrors", "bad", MsgBoxStyle::Critical, "", "bad\n"},
+                    ConsoleCase{"PlainGoesToOutput", "note", MsgBoxStyle::OkOnly, "note\n", ""},
+                    ConsoleCase{"CrLf", "a\r\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                    ConsoleCase{"LoneCr", "a\rb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                    ConsoleCase{"LoneLf", "a\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                    ConsoleCase{"LfCrIsTwoBreaks", "a\n\rb", MsgBoxStyle::OkOnly, "a\n\nb\n", ""},
+                    ConsoleCase{"EmptyLinesStay", "a\r\n\r\n\r\nb", MsgBoxStyle::OkOnly, "a\n\n\nb\n", ""},
+                    ConsoleCase{"BreakAtTheEnd", "a\r\n", MsgBoxStyle::OkOnly, "a\n\n", ""},
+                    ConsoleCase{"CrAtTheEnd", "a\r", MsgBoxStyle::OkOnly, "a\n\n", ""},
+                    ConsoleCase{"EmptyPrompt", "", MsgBoxStyle::OkOnly, "\n", ""},
+                    ConsoleCase{"TabsStay", "a\tb", MsgBoxStyle::Critical, "", "a\tb\n"}),
+    ParamName<ConsoleCase>);
+
+} // namespace
