@@ -1,0 +1,177 @@
+// The fault matrix on Windows: devices and pipes as input, read-only and held files as output, paths in any
+// script, and the boxes the program shows for each outcome, with their titles and icons.
+#include "FaultMatrix.h"
+#include "ParamName.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <windows.h>
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    return PathOf(utf8).wstring();
+}
+
+void SetReadOnly(const std::string& path, bool readOnly) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << path;
+    const DWORD changed = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~FILE_ATTRIBUTE_READONLY;
+    ASSERT_TRUE(::SetFileAttributesW(Wide(path).c_str(), changed)) << path;
+}
+
+// Inputs that are not files to read: each is turned down, and none makes the program wait.
+struct DeviceInput {
+    const char* name;
+    std::string path; // {pipe} stands for a named pipe the test holds open
+};
+
+class DeviceInputs : public FaultMatrix, public testing::WithParamInterface<DeviceInput> {};
+
+TEST_P(DeviceInputs, AreTurnedDown) {
+    std::string input = GetParam().path;
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    if (input == "{pipe}") {
+        input = "\\\\.\\pipe\\tarvenne_test_" + std::to_string(::GetCurrentProcessId());
+        pipe = ::CreateNamedPipeW(Wide(input).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT,
+                                  PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr);
+        ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    } else if (input == "{directory}") {
+        input = m_dir / "folder";
+        std::filesystem::create_directory(PathOf(input));
+    }
+    ExpectFailure(input, "The input file could not be read (");
+    if (pipe != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(pipe);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DeviceInputs,
+                         testing::Values(DeviceInput{"Nul", "NUL"}, DeviceInput{"Con", "CON"},
+                                         DeviceInput{"Com1", "COM1"}, DeviceInput{"NulInAFolder", "C:\\NUL"},
+                                         DeviceInput{"Pipe", "{pipe}"}, DeviceInput{"Directory", "{directory}"},
+                                         DeviceInput{"Missing", "C:\\no such folder\\itemlist.ini"}),
+                         ParamName<DeviceInput>);
+
+// Each outcome's boxes, as a user sees them: the application title, the text, and the icon of its kind.
+TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
+    const ShownBox confirmation{"Tarvenne", "New file written to " + m_out, BoxIcon::Information};
+    const ShownBox fallback{"Tarvenne", "No directory selected. Saving in application directory.", BoxIcon::None};
+    const ShownBox commandLineError{"Tarvenne", "Error in command line arguments. Full program will run.",
+                                    BoxIcon::Error};
+
+    ProgramResult result = Convert(m_input, m_out, {}, false);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.boxes, std::vector<ShownBox>{confirmation});
+    EXPECT_FALSE(result.mainWindowShown);
+
+    result = Convert(m_dir / "missing.ini", m_out, {}, false);
+    EXPECT_EQ(result.status, 1);
+    ASSERT_EQ(result.boxes.size(), 1U);
+    EXPECT_EQ(result.boxes[0].title, "Tarvenne");
+    EXPECT_EQ(result.boxes[0].icon, BoxIcon::Error);
+    EXPECT_TRUE(result.boxes[0].text.starts_with("The conversion failed; nothing was written.\r\n\r\nInput file: "));
+
+    result = Convert(m_input, m_dir / "missing" + kNativeSeparator, {}, false);
+    EXPECT_EQ(result.status, 3);
+    const ShownBox inApplicationDirectory{"Tarvenne", "New file written to " + m_app + kNativeSeparator,
+                                          BoxIcon::Information};
+    EXPECT_EQ(result.boxes, (std::vector<ShownBox>{fallback, inApplicationDirectory}));
+
+    result = RunText("-in " + m_input + " -out " + m_out);
+    EXPECT_EQ(result.boxes, std::vector<ShownBox>{commandLineError});
+    EXPECT_TRUE(result.mainWindowShown);
+    EXPECT_EQ(result.windows, std::vector<std::string>{"Tarvenne"});
+    EXPECT_EQ(result.status, 0);
+}
+
+// A read-only itemlist.conf is not overwritten: that place fails, and the application directory takes the file.
+TEST_F(FaultMatrix, AReadOnlyOutputIsLeftAlone) {
+    SetReadOnly(m_out + "itemlist.conf", true);
+    const ProgramResult result = Convert(m_input, m_out);
+    SetReadOnly(m_out + "itemlist.conf", false);
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, kFallback);
+    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+}
+
+TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
+    WriteFile(InApp("itemlist.conf"), kPrecious);
+    SetReadOnly(m_out + "itemlist.conf", true);
+    SetReadOnly(InApp("itemlist.conf"), true);
+    const ProgramResult result = Convert(m_input, m_out);
+    SetReadOnly(m_out + "itemlist.conf", false);
+    SetReadOnly(InApp("itemlist.conf"), false);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, kFallback);
+    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err;
+    EXPECT_NE(result.err.find("The output file could not be written (" + InApp("itemlist.conf")), std::string::npos)
+        << result.err;
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kPrecious);
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+    EXPECT_EQ(ListDirectory(m_app), "itemlist.conf " + kTarvenneFileName);
+}
+
+// Another program holding itemlist.conf for good (no sharing at all): after a short wait that place fails, and the
+// held file is as it was.
+TEST_F(FaultMatrix, AnOutputHeldByAnotherProgramFallsBackInTime) {
+    HANDLE held = ::CreateFileW(Wide(m_out + "itemlist.conf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const ProgramResult result = Convert(m_input, m_out);
+    ::CloseHandle(held);
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, kFallback);
+    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+}
+
+// Paths in any script: the input, the output directory and the application directory, with the same bytes out.
+TEST_F(FaultMatrix, PathsInAnyScript) {
+    const std::string folder =
+        "Dock \xC3\xA9t\xC3\xA9 \xD0\x9A\xD0\xB8\xD1\x80 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+    const std::string in = m_dir / folder;
+    const std::string app = m_dir / ("app " + folder);
+    std::filesystem::create_directory(PathOf(in));
+    std::filesystem::create_directory(PathOf(app));
+    const std::string input = in + kNativeSeparator + "itemlist.ini";
+    const std::string bytes = "N\xE9m\xE9\tx\ta\t-\t\t12345\xD0\x9A\t1\r\n";
+    WriteFile(input, bytes);
+    const std::string out = in + kNativeSeparator;
+
+    ProgramResult result = Convert(input, out, {}, false);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "New file written to " + out + "\n");
+    EXPECT_EQ(ReadFile(out + "itemlist.conf"), "[RKDockItem]\r\nname = N\xE9m\xE9\r\nshow = \xD0\x9A\r\n\r\n");
+
+    const std::string exe = CopyOfTarvenne(app);
+    result = RunProgram(exe, {"-in", input, "-out", m_dir / "missing" + kNativeSeparator, "-type", "yzrk"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, kFallback + "New file written to " + app + kNativeSeparator + "\n");
+    EXPECT_EQ(ReadFile(app + kNativeSeparator + "itemlist.conf"), ReadFile(out + "itemlist.conf"));
+}
+
+// Quotation marks stay part of the value; when the path then names no file, the message says paths need none.
+TEST_F(FaultMatrix, AQuotedPathGetsAWordAboutQuotes) {
+    const ProgramResult result = RunText("-in \"" + m_input + "\" -out " + m_out + " -type yzrk -s");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.ends_with("\nPaths need no quotation marks, even with spaces.\n")) << result.err;
+    ExpectNothingChanged();
+}
+
+// The longest command line Windows passes on: the junk after the type changes nothing.
+TEST_F(FaultMatrix, ACommandLineAtTheSystemsLimit) {
+    const std::string head = "-in " + m_input + " -out " + m_out + " -type yzrk -x ";
+    const std::string junk(32000 - head.size() - m_exe.size(), 'j');
+    const ProgramResult result = RunText(head + junk + " -s");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.boxes.empty());
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kItemBlock);
+}
+
+} // namespace

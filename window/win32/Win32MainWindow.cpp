@@ -1,0 +1,343 @@
+// The main window's controls and menus in plain Win32, built from frmMain's description and laid out for the DPI of
+// the monitor the window is on.
+#include "Win32MainWindow.h"
+
+#include "Resources.h"
+#include "Unicode.h"
+#include "Win32CommonDialog.h"
+#include "Win32MessageBox.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cwchar>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TarvenneMainWindow";
+// A fixed frame that can be minimised: nothing in the window follows a change of size.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExStyle = 0;
+// The button answers to IDOK as well, so that Enter reaches it by every road IsDialogMessage takes.
+constexpr int kButtonId = IDOK;
+constexpr int kLabelId = 10;
+// A menu item's command is its identifier less this base.
+constexpr UINT kMenuIdBase = 100;
+
+UINT MenuId(MenuCommand command) {
+    return kMenuIdBase + static_cast<UINT>(command);
+}
+
+// What went wrong, with the system's error code, for the message that the window cannot open.
+std::runtime_error SystemFailure(const std::string& what) {
+    return std::runtime_error(what + " (system error " + std::to_string(GetLastError()) + ")");
+}
+
+HINSTANCE Instance() {
+    return GetModuleHandleW(nullptr);
+}
+
+// Twips to pixels at dpi, rounded to the nearest pixel: 15 twips to a pixel at 96 dpi.
+int Pixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+// Tahoma 8.25 pt as Windows sizes it: the character height in pixels, negative, rounded as MulDiv rounds.
+HFONT CreateWindowFont(UINT dpi) {
+    LOGFONTW font{};
+    const int hundredthsOfPoint = static_cast<int>(frmMain::kFont.points * 100 + 0.5);
+    font.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 72 * 100);
+    font.lfWeight = frmMain::kFont.weight;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    // Where Tahoma is missing, the font mapper picks a sans-serif font of the same size.
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    const std::wstring face = WideFromUtf8(frmMain::kFont.face);
+    wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&font);
+}
+
+HICON LoadProgramIcon(int metric, UINT dpi) {
+    const int size = GetSystemMetricsForDpi(metric, dpi);
+    return static_cast<HICON>(
+        LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_TARVENNE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+HMENU BuildMenuBar() {
+    HMENU bar = CreateMenu();
+    for (const MenuDescription& menu : frmMain::Menus()) {
+        HMENU popup = CreatePopupMenu();
+        for (const MenuItemDescription& item : menu.items) {
+            if (item.IsSeparator()) {
+                AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            } else {
+                AppendMenuW(popup, MF_STRING, MenuId(item.command), WideFromUtf8(item.text).c_str());
+            }
+        }
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), WideFromUtf8(menu.text).c_str());
+    }
+    return bar;
+}
+
+} // namespace
+
+struct Win32MainWindow::State {
+    HWND window = nullptr;
+    HWND cmdYzToRKL = nullptr;
+    HWND label1 = nullptr;
+    HFONT font = nullptr;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    std::unique_ptr<Win32MessageBox> messageBox;
+    std::unique_ptr<Win32CommonDialog> cmnDlg;
+    std::unique_ptr<frmMain> form;
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int notification);
+
+    HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description);
+    // The font, the icons and the control positions for dpi.
+    void Layout(UINT dpi);
+    // Moves the window to left, top and sizes it so that its client area is the described size at dpi.
+    void ResizeWindow(UINT dpi, int left, int top);
+    // Frees the font and the icons once the window has gone.
+    void Release();
+};
+
+HWND Win32MainWindow::State::CreateControl(const wchar_t* windowClass, DWORD style, int id,
+                                           const ControlDescription& description) {
+    HWND control =
+        CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                        0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+    if (control == nullptr) {
+        throw SystemFailure("Windows did not create the control " + std::string(description.name));
+    }
+    return control;
+}
+
+void Win32MainWindow::State::Layout(UINT dpi) {
+    HFONT oldFont = font;
+    font = CreateWindowFont(dpi);
+    HICON oldBig = bigIcon;
+    HICON oldSmall = smallIcon;
+    bigIcon = LoadProgramIcon(SM_CXICON, dpi);
+    smallIcon = LoadProgramIcon(SM_CXSMICON, dpi);
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+    const std::pair<HWND, const ControlDescription*> controls[] = {{cmdYzToRKL, &frmMain::kCmdYzToRKL},
+                                                                   {label1, &frmMain::kLabel1}};
+    for (const auto& [control, description] : controls) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        const TwipsRect& rect = description->rect;
+        SetWindowPos(control, nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi), Pixels(rect.width, dpi),
+                     Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // Only now that no control uses them any more.
+    if (oldFont != nullptr) {
+        DeleteObject(oldFont);
+    }
+    for (HICON old : {oldBig, oldSmall}) {
+        if (old != nullptr) {
+            DestroyIcon(old);
+        }
+    }
+}
+
+void Win32MainWindow::State::ResizeWindow(UINT dpi, int left, int top) {
+    const int width = Pixels(frmMain::kClientWidth, dpi);
+    const int height = Pixels(frmMain::kClientHeight, dpi);
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi);
+    SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // A menu bar that does not fit on one line takes more height than AdjustWindowRectEx counts: make up the
+    // difference, so that the client area keeps its size.
+    RECT client{};
+    GetClientRect(window, &client);
+    const int missingWidth = width - (client.right - client.left);
+    const int missingHeight = height - (client.bottom - client.top);
+    if (missingWidth != 0 || missingHeight != 0) {
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + missingWidth,
+                     frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
+
+void Win32MainWindow::State::Release() {
+    if (font != nullptr) {
+        DeleteObject(font);
+        font = nullptr;
+    }
+    for (HICON* icon : {&bigIcon, &smallIcon}) {
+        if (*icon != nullptr) {
+            DestroyIcon(*icon);
+            *icon = nullptr;
+        }
+    }
+}
+
+void Win32MainWindow::State::OnCommand(int id, int notification) {
+    if (id == kButtonId && notification == BN_CLICKED) {
+        form->cmdYzToRKL_Click();
+        return;
+    }
+    for (const MenuDescription& menu : frmMain::Menus()) {
+        for (const MenuItemDescription& item : menu.items) {
+            if (!item.IsSeparator() && static_cast<int>(MenuId(item.command)) == id) {
+                form->Invoke(item.command);
+                return;
+            }
+        }
+    }
+}
+
+LRESULT Win32MainWindow::State::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (form) {
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+        }
+        return 0;
+    case DM_GETDEFID:
+        // Enter presses the button, wherever the focus is.
+        return MAKELRESULT(kButtonId, DC_HASDEFID);
+    case WM_SETFOCUS:
+        // The window itself takes no keys: the focus goes on to the one control that takes it, also when the
+        // window comes back to the front after a message box or a dialog.
+        if (cmdYzToRKL != nullptr) {
+            SetFocus(cmdYzToRKL);
+        }
+        return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor with another scaling: Windows suggests where the window goes; its size is ours.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        const UINT dpi = HIWORD(wParam);
+        Layout(dpi);
+        ResizeWindow(dpi, suggested->left, suggested->top);
+        return 0;
+    }
+    case WM_DESTROY:
+        // Closing the window, or File, Exit: the last window of the program is gone, and so is the program.
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY: {
+        HWND destroyed = window;
+        window = cmdYzToRKL = label1 = nullptr;
+        return DefWindowProcW(destroyed, message, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::State::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* state = static_cast<State*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        state->window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    }
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (state == nullptr || state->window != window) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return state->Handle(message, wParam, lParam);
+}
+
+Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std::make_unique<State>()) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &State::WindowProc;
+    windowClass.hInstance = Instance();
+    windowClass.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_TARVENNE));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw SystemFailure("Windows did not register the window class");
+    }
+
+    // Sized first for the primary monitor; once Windows has placed the window, for the monitor it is on.
+    const UINT systemDpi = GetDpiForSystem();
+    RECT frame{0, 0, Pixels(frmMain::kClientWidth, systemDpi), Pixels(frmMain::kClientHeight, systemDpi)};
+    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, systemDpi);
+    State& state = *m_state;
+    HMENU menuBar = BuildMenuBar();
+    HWND window =
+        CreateWindowExW(kExStyle, kClassName, WideFromUtf8(frmMain::Caption()).c_str(), kStyle, CW_USEDEFAULT, 0,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, Instance(), &state);
+    if (window == nullptr) {
+        const std::runtime_error failure = SystemFailure("Windows did not create the window");
+        DestroyMenu(menuBar);
+        throw failure;
+    }
+    try {
+        // In tab order: the button, the only control that takes the focus, then the label.
+        state.cmdYzToRKL =
+            state.CreateControl(WC_BUTTONW, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kButtonId, frmMain::kCmdYzToRKL);
+        state.label1 = state.CreateControl(WC_STATICW, SS_CENTER | SS_NOPREFIX, kLabelId, frmMain::kLabel1);
+    } catch (...) {
+        // The window must not outlive the state its procedure reads.
+        DestroyWindow(window);
+        state.Release();
+        throw;
+    }
+
+    const UINT dpi = GetDpiForWindow(window);
+    state.Layout(dpi);
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    state.ResizeWindow(dpi, placed.left, placed.top);
+
+    state.messageBox = std::make_unique<Win32MessageBox>(window);
+    state.cmnDlg = std::make_unique<Win32CommonDialog>(window);
+    state.form = std::make_unique<frmMain>(frmMain::Services{
+        *state.messageBox, *state.cmnDlg, [&state] { DestroyWindow(state.window); },
+        [&state](const std::string& text) { SetWindowTextW(state.label1, WideFromUtf8(text).c_str()); },
+        std::move(applicationDirectory)});
+    state.form->Form_Load();
+}
+
+Win32MainWindow::~Win32MainWindow() {
+    if (m_state->window != nullptr) {
+        DestroyWindow(m_state->window);
+    }
+    m_state->Release();
+}
+
+void Win32MainWindow::Show(int showCommand) {
+    ShowWindow(m_state->window, showCommand);
+    UpdateWindow(m_state->window);
+}
+
+int Win32MainWindow::RunMessageLoop() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (m_state->window != nullptr && IsDialogMessageW(m_state->window, &message)) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void Win32MainWindow::InitCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+frmMain& Win32MainWindow::Form() {
+    return *m_state->form;
+}
+
+HWND__* Win32MainWindow::Handle() const {
+    return m_state->window;
+}
