@@ -4,20 +4,16 @@
 #include <QFileDialog>
 
 QStringList NameFiltersFromFilter(const std::string& filter) {
-    const QStringList parts = QString::fromLocal8Bit(filter).split('|');
     QStringList nameFilters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
+    for (const FilterEntry& entry : FilterEntries(filter)) {
         QStringList patterns;
-        for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
-            if (!pattern.trimmed().isEmpty()) {
-                patterns << pattern.trimmed();
-            }
+        for (const std::string& pattern : entry.patterns) {
+            patterns << QString::fromStdString(pattern);
         }
-        const QString patternText = patterns.join(' ');
+        const QString description = QString::fromStdString(entry.description);
         // Qt takes the patterns from the parentheses at the end; a description that already ends with exactly
         // them is shown as it is.
-        const QString suffix = QStringLiteral("(%1)").arg(patternText);
+        const QString suffix = QStringLiteral("(%1)").arg(patterns.join(' '));
         nameFilters << (description.endsWith(suffix) ? description : QStringLiteral("%1 %2").arg(description, suffix));
     }
     return nameFilters;

@@ -3,7 +3,6 @@
 
 #include "Unicode.h"
 
-#include <string_view>
 #include <vector>
 #include <windows.h>
 // After windows.h, which it needs; WIN32_LEAN_AND_MEAN leaves it out of windows.h itself.
@@ -15,46 +14,16 @@ namespace {
 // Room for the longest path the system takes, and its terminating NUL.
 constexpr std::size_t kPathRoom = 32768;
 
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
-
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (;;) {
-        const std::size_t at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos) {
-            return parts;
-        }
-        text.remove_prefix(at + 1);
-    }
-}
-
 } // namespace
 
 std::wstring FilterListOf(const std::string& filter) {
-    const std::vector<std::string_view> parts = Split(filter, '|');
     std::wstring list;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    for (const FilterEntry& entry : FilterEntries(filter)) {
         std::string patterns;
-        for (const std::string_view pattern : Split(parts[i + 1], ';')) {
-            if (Trimmed(pattern).empty()) {
-                continue;
-            }
-            if (!patterns.empty()) {
-                patterns += ';';
-            }
-            patterns += Trimmed(pattern);
+        for (const std::string& pattern : entry.patterns) {
+            patterns += (patterns.empty() ? "" : ";") + pattern;
         }
-        if (patterns.empty()) {
-            continue;
-        }
-        list += WideFromUtf8(Trimmed(parts[i]));
+        list += WideFromUtf8(entry.description);
         list += L'\0';
         list += WideFromUtf8(patterns);
         list += L'\0';
