@@ -1,6 +1,9 @@
 // Reading the filter of the common file dialog, the same for every system's dialog.
 #include "CommonDialog.h"
 
+#include "Process.h"
+
+#include <cctype>
 #include <string_view>
 
 namespace {
@@ -25,6 +28,32 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     }
 }
 
+// Where the folder part of a path ends: at its last separator, or nothing.
+std::size_t FolderEnd(std::string_view path) {
+#if defined(_WIN32)
+    return path.find_last_of("\\/");
+#else
+    return path.rfind(kNativeSeparator);
+#endif
+}
+
+bool Matches(std::string_view name, std::string_view pattern) {
+    if (pattern.empty()) {
+        return name.empty();
+    }
+    if (pattern.front() == '*') {
+        for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+            if (Matches(name.substr(skip), pattern.substr(1))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+    return !name.empty() && (pattern.front() == '?' || lower(pattern.front()) == lower(name.front())) &&
+           Matches(name.substr(1), pattern.substr(1));
+}
+
 } // namespace
 
 std::vector<FilterEntry> FilterEntries(const std::string& filter) {
@@ -42,4 +71,41 @@ std::vector<FilterEntry> FilterEntries(const std::string& filter) {
         }
     }
     return entries;
+}
+
+bool MatchesFilter(std::string_view path, const std::string& filter) {
+    const std::size_t folderEnd = FolderEnd(path);
+    const std::string_view name = folderEnd == std::string_view::npos ? path : path.substr(folderEnd + 1);
+    for (const FilterEntry& entry : FilterEntries(filter)) {
+        for (const std::string& pattern : entry.patterns) {
+            if (Matches(name, pattern)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+CommonDialog::StartPlace CommonDialog::StartFor(bool save) const {
+    const std::size_t folderEnd = FolderEnd(FileName);
+    if (folderEnd == std::string::npos) {
+        return {m_lastFolder, FileName};
+    }
+    if (save || MatchesFilter(FileName, Filter)) {
+        return {{}, FileName};
+    }
+    // The folder with its separator, so that a root folder stays one.
+    return {FileName.substr(0, folderEnd + 1), {}};
+}
+
+void CommonDialog::Closed(const std::string* chosenPath) {
+    if (chosenPath == nullptr) {
+        FileName.clear();
+        return;
+    }
+    FileName = *chosenPath;
+    const std::size_t folderEnd = FolderEnd(FileName);
+    if (folderEnd != std::string::npos) {
+        m_lastFolder = FileName.substr(0, folderEnd + 1);
+    }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One entry of a dialog's list of file types: what it says, and the file name patterns it shows.
@@ -17,6 +18,10 @@ struct FilterEntry {
 // separated by ";", and a pair without any pattern, which could match nothing, is left out.
 std::vector<FilterEntry> FilterEntries(const std::string& filter);
 
+// True when the file name at the end of path matches one of the filter's patterns: "*" stands for any run of
+// characters, "?" for one, and letters match in either case, as file dialogs match them.
+bool MatchesFilter(std::string_view path, const std::string& filter);
+
 class CommonDialog {
 public:
     virtual ~CommonDialog() = default;
@@ -30,4 +35,22 @@ public:
     // Modal. Return true when the user chose a file, false when the dialog was cancelled or failed.
     virtual bool ShowOpen() = 0;
     virtual bool ShowSave() = 0;
+
+protected:
+    // Where a dialog starts: the folder it shows (empty: the system's choice) and what its name box holds.
+    struct StartPlace {
+        std::string folder;
+        std::string name;
+    };
+
+    // The Open dialog proposes FileName again only when it is a file of the kind the filter asks for; any other
+    // name (the list just saved, say) only chooses the folder, so that accepting the dialog as it comes cannot read
+    // the wrong kind of file. A bare name, as the Save dialog gets it, starts in the folder of the last file
+    // chosen in this dialog, that is next to the input just converted.
+    StartPlace StartFor(bool save) const;
+    // Call after the dialog closes: the chosen path, or nothing after a cancel or a failure.
+    void Closed(const std::string* chosenPath);
+
+private:
+    std::string m_lastFolder;
 };

@@ -28,21 +28,26 @@ bool QtCommonDialog::ShowSave() {
 }
 
 bool QtCommonDialog::Show(bool save) {
-    QFileDialog dialog(m_parent, QString::fromLocal8Bit(DialogTitle));
+    QFileDialog dialog(m_parent, QString::fromStdString(DialogTitle));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList nameFilters = NameFiltersFromFilter(Filter);
     if (!nameFilters.isEmpty()) {
         dialog.setNameFilters(nameFilters);
     }
-    if (!FileName.empty()) {
-        dialog.selectFile(QString::fromLocal8Bit(FileName));
+    const StartPlace start = StartFor(save);
+    if (!start.folder.empty()) {
+        dialog.setDirectory(QString::fromStdString(start.folder));
+    }
+    if (!start.name.empty()) {
+        dialog.selectFile(QString::fromStdString(start.name));
     }
     // A cancelled dialog reports no file, never the name it held before.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        FileName.clear();
+        Closed(nullptr);
         return false;
     }
-    FileName = dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
+    Closed(&chosen);
     return true;
 }

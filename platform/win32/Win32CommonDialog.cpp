@@ -45,7 +45,9 @@ bool Win32CommonDialog::ShowSave() {
 bool Win32CommonDialog::Show(bool save) {
     const std::wstring title = WideFromUtf8(DialogTitle);
     const std::wstring filters = FilterListOf(Filter);
-    std::wstring initial = WideFromUtf8(FileName);
+    const StartPlace start = StartFor(save);
+    const std::wstring folder = WideFromUtf8(start.folder);
+    std::wstring initial = WideFromUtf8(start.name);
     if (initial.size() >= kPathRoom) {
         initial.clear();
     }
@@ -60,6 +62,7 @@ bool Win32CommonDialog::Show(bool save) {
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     // The working directory stays where it was: a relative path given later still means what it meant.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
@@ -67,9 +70,10 @@ bool Win32CommonDialog::Show(bool save) {
     const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     // A cancelled or failed dialog (CommDlgExtendedError tells which) reports no file, never the name it held.
     if (!chosen) {
-        FileName.clear();
+        Closed(nullptr);
         return false;
     }
-    FileName = Utf8FromWide(file.data());
+    const std::string path = Utf8FromWide(file.data());
+    Closed(&path);
     return true;
 }

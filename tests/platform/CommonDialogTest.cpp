@@ -2,6 +2,7 @@
 #include "CommonDialog.h"
 
 #include "ParamName.h"
+#include "Process.h"
 
 #include <gtest/gtest.h>
 
@@ -35,5 +36,74 @@ INSTANTIATE_TEST_SUITE_P(
                     FilterCase{"TrailingBar", "Lists|*.ini|", {{"Lists", {"*.ini"}}}}, FilterCase{"Empty", "", {}},
                     FilterCase{"SpacesInsideStay", "My lists|my list.ini", {{"My lists", {"my list.ini"}}}}),
     ParamName<FilterCase>);
+
+struct MatchCase {
+    const char* name;
+    std::string path;
+    std::string filter;
+    bool matches;
+};
+
+class MatchesFilterTest : public testing::TestWithParam<MatchCase> {};
+
+TEST_P(MatchesFilterTest, LooksAtTheFileNameOnly) {
+    EXPECT_EQ(MatchesFilter(GetParam().path, GetParam().filter), GetParam().matches);
+}
+
+const std::string kOpen = "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini";
+const std::string kFolder = std::string("dock") + kNativeSeparator;
+
+INSTANTIATE_TEST_SUITE_P(Names, MatchesFilterTest,
+                         testing::Values(MatchCase{"TheListItself", kFolder + "itemlist.ini", kOpen, true},
+                                         MatchCase{"ABareName", "itemlist.ini", kOpen, true},
+                                         MatchCase{"InCapitals", kFolder + "ITEMLIST.INI", kOpen, true},
+                                         MatchCase{"TheSavedList", kFolder + "itemlist.conf", kOpen, false},
+                                         MatchCase{"AFolderOfThatName",
+                                                   std::string("itemlist.ini") + kNativeSeparator + "x", kOpen, false},
+                                         MatchCase{"Longer", kFolder + "itemlist.ini.bak", kOpen, false},
+                                         MatchCase{"Star", kFolder + "old.ini", "Lists|*.ini", true},
+                                         MatchCase{"StarMatchesNothingToo", ".ini", "Lists|*.ini", true},
+                                         MatchCase{"Question", "item1.ini", "Lists|item?.ini", true},
+                                         MatchCase{"QuestionIsOneCharacter", "item.ini", "Lists|item?.ini", false},
+                                         MatchCase{"SecondPattern", "a.text", "Text|*.txt;*.text", true},
+                                         MatchCase{"EmptyFilter", "itemlist.ini", "", false}),
+                         ParamName<MatchCase>);
+
+// A dialog that shows nothing, to see where it would start.
+class StartingDialog : public CommonDialog {
+public:
+    bool ShowOpen() override { return false; }
+    bool ShowSave() override { return false; }
+    using CommonDialog::Closed;
+    using CommonDialog::StartFor;
+};
+
+TEST(CommonDialogStart, TheSavedListIsNotProposedAsInputButItsFolderIs) {
+    StartingDialog dialog;
+    dialog.Filter = kOpen;
+    EXPECT_EQ(dialog.StartFor(false).folder, "");
+    EXPECT_EQ(dialog.StartFor(false).name, "");
+
+    const std::string input = kFolder + "in" + kNativeSeparator + "itemlist.ini";
+    dialog.Closed(&input);
+    EXPECT_EQ(dialog.StartFor(false).folder, "");
+    EXPECT_EQ(dialog.StartFor(false).name, input); // an earlier pick is proposed again
+
+    // The Save dialog gets a bare name: it starts beside the input.
+    dialog.FileName = "itemlist.conf";
+    EXPECT_EQ(dialog.StartFor(true).folder, kFolder + "in" + kNativeSeparator);
+    EXPECT_EQ(dialog.StartFor(true).name, "itemlist.conf");
+
+    const std::string saved = kFolder + "out" + kNativeSeparator + "itemlist.conf";
+    dialog.Closed(&saved);
+    EXPECT_EQ(dialog.StartFor(true).name, saved);
+    // The next Open shows the folder of the saved list, with nothing in its name box.
+    EXPECT_EQ(dialog.StartFor(false).folder, kFolder + "out" + kNativeSeparator);
+    EXPECT_EQ(dialog.StartFor(false).name, "");
+
+    dialog.Closed(nullptr);
+    EXPECT_EQ(dialog.FileName, "");
+    EXPECT_EQ(dialog.StartFor(false).folder, kFolder + "out" + kNativeSeparator);
+}
 
 } // namespace

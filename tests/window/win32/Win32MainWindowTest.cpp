@@ -4,6 +4,7 @@
 // this test opens itself; and the resources Windows reads from tarvenne.exe before it runs.
 #include "Win32MainWindow.h"
 #include "ChildProcess.h"
+#include "Process.h"
 #include "TestFiles.h"
 #include "WideText.h"
 #include "WindowDriver.h"
@@ -216,6 +217,34 @@ TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
         << "in " << m_dir.Path() << ": " << ListDirectory(m_dir.Path());
     EXPECT_EQ(ListDirectory(m_app), "tarvenne.exe") << "nothing beside the program";
     EXPECT_TRUE(IsWindowVisible(m_window)) << "the window stays open";
+
+    // The next click does not propose the list just saved as input: its name box is empty.
+    PressButton(m_button);
+    HWND again = WaitForOpen();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(FileName(again), "");
+    Cancel(again);
+    ASSERT_TRUE(WaitUntilGone(again, kDeadline));
+}
+
+// The Save dialog gets the bare name "itemlist.conf" and starts beside the input, so a name typed as it is lands
+// there.
+TEST_F(Win32MainWindowTest, TheSaveDialogStartsBesideTheInput) {
+    const std::string lists = m_dir / "lists";
+    std::filesystem::create_directory(PathOf(lists));
+    const std::string input = lists + kNativeSeparator + "itemlist.ini";
+    WriteFile(input, kItem + "sep\r\n");
+    PressButton(m_button);
+    HWND open = WaitForOpen();
+    ASSERT_NE(open, nullptr);
+    ASSERT_TRUE(PickFile(open, input));
+    HWND save = WaitForFileDialog(Id(), kSaveTitle, kDeadline);
+    ASSERT_NE(save, nullptr);
+    std::this_thread::sleep_for(1s); // as above
+    ASSERT_TRUE(PickFile(save, "bare.conf"));
+    ASSERT_TRUE(WaitUntilGone(save, kDeadline));
+    EXPECT_TRUE(ShowsNoBox());
+    EXPECT_EQ(ReadFile(lists + kNativeSeparator + "bare.conf"), std::optional(kConverted)) << ListDirectory(lists);
 }
 
 TEST_F(Win32MainWindowTest, ACancelledOpenWritesNothingAndSaysNothing) {

@@ -1,0 +1,183 @@
+// The real Qt file dialogs, offscreen, worked as a user would: what each shows, and what accepting or cancelling it
+// leaves in the dialog object.
+#include "QtCommonDialog.h"
+
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+// What the dialog showed when it came up.
+struct Seen {
+    bool shown = false;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    QString title;
+    QStringList nameFilters;
+    QString folder;
+    QString name;
+};
+
+// Waits for the modal file dialog, notes what it shows, then lets act answer it (within a deadline: a dialog that
+// does not come fails the test instead of waiting for ever).
+void Answer(Seen& seen, std::function<void(QFileDialog&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, started, &seen, act = std::move(act)] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (started->elapsed() > 5000) {
+                timer->deleteLater();
+            }
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        seen.shown = true;
+        seen.mode = dialog->acceptMode();
+        seen.title = dialog->windowTitle();
+        seen.nameFilters = dialog->nameFilters();
+        seen.folder = dialog->directory().absolutePath();
+        const auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen.name = box != nullptr ? box->text() : QStringLiteral("<no name box>");
+        act(*dialog);
+        // A dialog that the answer did not close fails the test instead of hanging it.
+        QTimer::singleShot(5000, dialog, [dialog] {
+            QWARN("the dialog was still open: cancelled");
+            dialog->reject();
+        });
+    });
+    timer->start();
+}
+
+// Presses Open or Save, as the dialog comes; a disabled button does nothing.
+void PressAccept(QFileDialog& dialog) {
+    auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    QVERIFY(buttons != nullptr);
+    QPushButton* button = buttons->button(dialog.acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                                                         : QDialogButtonBox::Open);
+    QVERIFY(button != nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Types the name into the name box and presses Open or Save.
+void Type(QFileDialog& dialog, const QString& text) {
+    auto* box = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(box != nullptr);
+    box->setText(text);
+    PressAccept(dialog);
+}
+
+} // namespace
+
+class QtCommonDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+    QString Folder(const std::string& name) const { return QString::fromStdString(*m_dir / name); }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<TempDir>();
+        std::filesystem::create_directory(PathOf(*m_dir / "in"));
+        std::filesystem::create_directory(PathOf(*m_dir / "out"));
+        WriteFile(*m_dir / "in/itemlist.ini", "item\r\n");
+        WriteFile(*m_dir / "out/itemlist.conf", "saved\r\n");
+    }
+    void cleanup() {
+        m_dir.reset();
+        QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    void openShowsAnOpenDialogAndReturnsThePickedFile() {
+        QtCommonDialog dialog;
+        dialog.DialogTitle = "Select your Y'z Dock itemlist";
+        dialog.Filter = "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini";
+        Seen seen;
+        Answer(seen, [&](QFileDialog& shown) { Type(shown, Folder("in/itemlist.ini")); });
+        QVERIFY(dialog.ShowOpen());
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+        QCOMPARE(seen.title, QStringLiteral("Select your Y'z Dock itemlist"));
+        QCOMPARE(seen.nameFilters, QStringList{"Y'z Dock Itemlist (itemlist.ini)"});
+        QCOMPARE(dialog.FileName, *m_dir / "in/itemlist.ini");
+    }
+
+    void aCancelledDialogReportsNoFile_data() {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
+    }
+
+    void aCancelledDialogReportsNoFile() {
+        QFETCH(bool, save);
+        QtCommonDialog dialog;
+        dialog.FileName = *m_dir / "in/itemlist.ini";
+        Seen seen;
+        Answer(seen, [](QFileDialog& shown) { shown.reject(); });
+        QVERIFY(!(save ? dialog.ShowSave() : dialog.ShowOpen()));
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.mode, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        QCOMPARE(dialog.FileName, std::string());
+    }
+
+    // After an Open, the Save dialog gets the bare name: it starts beside the input, the name filled in, and
+    // accepting it as it comes saves there.
+    void saveStartsBesideTheInput() {
+        QtCommonDialog dialog;
+        dialog.Filter = "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini";
+        Seen open;
+        Answer(open, [&](QFileDialog& shown) { Type(shown, Folder("in/itemlist.ini")); });
+        QVERIFY(dialog.ShowOpen());
+
+        dialog.DialogTitle = "Select where to save your file";
+        dialog.Filter = "RK Launcher Itemlist (itemlist.conf) | itemlist.conf";
+        dialog.FileName = "itemlist.conf";
+        Seen save;
+        Answer(save, [](QFileDialog& shown) { PressAccept(shown); });
+        QVERIFY(dialog.ShowSave());
+        QCOMPARE(save.mode, QFileDialog::AcceptSave);
+        QCOMPARE(save.title, QStringLiteral("Select where to save your file"));
+        QCOMPARE(save.folder, Folder("in"));
+        QCOMPARE(save.name, QStringLiteral("itemlist.conf"));
+        QCOMPARE(dialog.FileName, *m_dir / "in/itemlist.conf");
+    }
+
+    // The list just saved is no Y'z Dock list: the next Open starts in its folder with an empty name box, so that
+    // accepting it as it comes picks nothing; a Y'z Dock list picked before is proposed again.
+    void openProposesOnlyAFileOfItsKind() {
+        QtCommonDialog dialog;
+        dialog.Filter = "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini";
+        dialog.FileName = *m_dir / "out/itemlist.conf";
+        Seen seen;
+        // Open does nothing while the name box is empty; the user then cancels.
+        Answer(seen, [](QFileDialog& shown) {
+            PressAccept(shown);
+            if (shown.isVisible()) {
+                shown.reject();
+            }
+        });
+        QVERIFY(!dialog.ShowOpen());
+        QCOMPARE(seen.folder, Folder("out"));
+        QCOMPARE(seen.name, QString());
+
+        dialog.FileName = *m_dir / "in/itemlist.ini";
+        Answer(seen, [](QFileDialog& shown) { PressAccept(shown); });
+        QVERIFY(dialog.ShowOpen());
+        QCOMPARE(seen.name, QStringLiteral("itemlist.ini"));
+        QCOMPARE(dialog.FileName, *m_dir / "in/itemlist.ini");
+    }
+};
+
+QTEST_MAIN(QtCommonDialogTest)
+#include "QtCommonDialogTest.moc"
