@@ -14,7 +14,10 @@
 
 namespace {
 
-constexpr std::size_t kInitialBufferSize = 256 * 1024;
+// Reading starts with a small buffer, so that a small file costs little, and doubles it with every read up to the
+// size that reads a large file in few, large pieces.
+constexpr std::size_t kInitialBufferSize = 4 * 1024;
+constexpr std::size_t kFullBufferSize = 256 * 1024;
 
 // First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
 // of the work of reading a file.
@@ -64,7 +67,7 @@ bool TextStream::Fill() {
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_end == m_buffer.size()) {
+    if (m_end == m_buffer.size() || m_buffer.size() < kFullBufferSize) {
         m_buffer.resize(m_buffer.size() * 2);
     }
     const std::size_t count = ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);

@@ -1,50 +1,39 @@
-// Fuzzes the whole conversion run on arbitrary file contents, through the text-file layer, into a temporary
-// directory. The file written is the item conversions of the lines joined, each followed by CR LF; when a line
-// cannot be converted the run fails with that line's number and kind, and nothing is written.
+// Fuzzes the whole conversion run on arbitrary file contents, through the text-file layer, over files kept in memory
+// (the fuzz build's file system), so that it runs many thousand times a second. The file written is the item
+// conversions of the lines joined, each followed by CR LF; when a line cannot be converted the run fails with that
+// line's number and kind, and the file that was there stays as it was. Every stream is released either way. Some
+// inputs find the output directory refusing new files: the file then goes to the application directory.
 #include "Error.h"
 #include "Fakes.h"
 #include "FuzzCheck.h"
+#include "MemoryFiles.h"
 #include "ReferenceConversion.h"
 #include "modCommands.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
 
-// A scratch directory for the whole fuzzing session, removed when it ends.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarvenne_fuzz_XXXXXX").string();
-        FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-        m_path = pattern;
-        std::filesystem::create_directory(m_path + "/out");
-        std::filesystem::create_directory(m_path + "/app");
-    }
-    ~Scratch() { std::filesystem::remove_all(m_path); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-const std::string& WorkDirectory() {
-    static const Scratch scratch;
-    return scratch.Path();
-}
+const std::string kInput = "/dock/itemlist.ini";
+const std::string kOutputDirectory = "/out/";
+const std::string kOutput = "/out/itemlist.conf";
+const std::string kApplicationDirectory = "/app";
+const std::string kFallbackOutput = "/app/itemlist.conf";
+const std::string kPrecious = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string content(reinterpret_cast<const char*>(data), size);
-    const std::string input = WorkDirectory() + "/itemlist.ini";
-    const std::string output = WorkDirectory() + "/out/itemlist.conf";
-    std::ofstream(input, std::ios::binary | std::ios::trunc).write(content.data(), static_cast<std::streamsize>(size));
-    std::filesystem::remove(output);
+    MemoryFiles::Clear();
+    MemoryFiles::Put(kInput, content);
+    MemoryFiles::Put(kOutput, kPrecious);
+    // One input in seven, chosen by its size, finds the output directory refusing new files.
+    const bool refused = size % 7 == 3;
+    if (refused) {
+        MemoryFiles::Refuse(kOutputDirectory);
+    }
 
     std::string expected;
     int failingLine = 0;
@@ -60,19 +49,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     FakeMessageBox box;
+    modCommands::SavedFile saved;
     try {
-        modCommands::RunYzToRK(input, WorkDirectory() + "/out/", {box, nullptr, WorkDirectory() + "/app"});
+        saved = modCommands::RunYzToRK(kInput, kOutputDirectory, {box, nullptr, kApplicationDirectory});
     } catch (const Error& error) {
         FUZZ_CHECK(failingLine != 0);
         FUZZ_CHECK(error.Kind() == failingKind);
         FUZZ_CHECK(error.LineNumber() == failingLine);
-        FUZZ_CHECK(!std::filesystem::exists(output));
+        FUZZ_CHECK(MemoryFiles::Get(kOutput) == kPrecious);
+        FUZZ_CHECK(!MemoryFiles::Get(kFallbackOutput));
+        FUZZ_CHECK(box.shown.empty());
+        FUZZ_CHECK(MemoryFiles::OpenStreams() == 0);
         return 0;
     }
     FUZZ_CHECK(failingLine == 0);
-    FUZZ_CHECK(box.shown.empty());
-    std::ifstream file(output, std::ios::binary);
-    const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    FUZZ_CHECK(written == expected);
+    FUZZ_CHECK(MemoryFiles::OpenStreams() == 0);
+    if (refused) {
+        FUZZ_CHECK(saved.inApplicationDirectory && saved.path == kFallbackOutput);
+        FUZZ_CHECK(box.shown.size() == 1);
+        FUZZ_CHECK(MemoryFiles::Get(kOutput) == kPrecious);
+        FUZZ_CHECK(MemoryFiles::Get(kFallbackOutput) == expected);
+    } else {
+        FUZZ_CHECK(!saved.inApplicationDirectory && saved.path == kOutput);
+        FUZZ_CHECK(box.shown.empty());
+        FUZZ_CHECK(MemoryFiles::Get(kOutput) == expected);
+    }
     return 0;
 }
