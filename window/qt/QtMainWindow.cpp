@@ -5,6 +5,7 @@
 #include "QtMessageBox.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -108,6 +109,8 @@ void QtMainWindow::BuildControls() {
     PlaceControl(m_cmdYzToRKL, frmMain::kCmdYzToRKL);
     m_cmdYzToRKL->setFocusPolicy(Qt::StrongFocus);
     m_cmdYzToRKL->setAutoDefault(false);
+    // Enter presses the focused button, as Space does: the convention of the system the window comes from.
+    m_cmdYzToRKL->installEventFilter(this);
     connect(m_cmdYzToRKL, &QPushButton::clicked, this, [this] { m_form->cmdYzToRKL_Click(); });
 
     m_label1 = new QLabel(QString::fromUtf8(frmMain::kLabel1.text), clientArea);
@@ -118,6 +121,17 @@ void QtMainWindow::BuildControls() {
 
     setTabOrder(m_cmdYzToRKL, m_label1);
     m_cmdYzToRKL->setFocus();
+}
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_cmdYzToRKL && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+            m_cmdYzToRKL->animateClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void QtMainWindow::BuildMenus() {

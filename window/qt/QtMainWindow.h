@@ -31,6 +31,9 @@ public:
 
     frmMain& Form() { return *m_form; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildControls();
     void BuildMenus();

@@ -112,6 +112,27 @@ private slots:
         QCOMPARE(Find<QPushButton>("cmdYzToRKL")->nextInFocusChain(), Find<QLabel>("Label1"));
     }
 
+    // Enter presses the focused button, as Space does; either one opens the Open dialog once.
+    void enterAndSpacePressTheButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("enter") << int(Qt::Key_Enter);
+        QTest::newRow("space") << int(Qt::Key_Space);
+    }
+
+    void enterAndSpacePressTheButton() {
+        QFETCH(int, key);
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        auto* button = Find<QPushButton>("cmdYzToRKL");
+        QCOMPARE(QApplication::focusWidget(), button);
+        m_dialog->answers = {""};
+        QTest::keyClick(button, static_cast<Qt::Key>(key));
+        QTRY_COMPARE(m_dialog->shown.size(), std::size_t{1});
+        QCOMPARE(m_dialog->shown[0].kind, std::string("open"));
+    }
+
     void menus_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("title");
