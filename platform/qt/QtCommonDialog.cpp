@@ -2,6 +2,9 @@
 #include "QtCommonDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
 
 QStringList NameFiltersFromFilter(const std::string& filter) {
     QStringList nameFilters;
@@ -19,6 +22,37 @@ QStringList NameFiltersFromFilter(const std::string& filter) {
     return nameFilters;
 }
 
+namespace {
+
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    // A folder's name typed into the name box and accepted moves into that folder, as always; the name box then
+    // holds this name again instead of the folder's.
+    void KeepName(const QString& name) { m_name = name; }
+
+protected:
+    void accept() override {
+        QFileDialog::accept();
+        if (!isVisible() || m_name.isEmpty()) {
+            return;
+        }
+        // After the events that moving into the folder brings, which fill the name box with the folder's name;
+        // selectFile would leave a name box that has the focus alone, and after typing it has.
+        QTimer::singleShot(0, this, [this] {
+            if (auto* box = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                box->setText(m_name);
+            }
+        });
+    }
+
+private:
+    QString m_name;
+};
+
+} // namespace
+
 bool QtCommonDialog::ShowOpen() {
     return Show(false);
 }
@@ -28,7 +62,7 @@ bool QtCommonDialog::ShowSave() {
 }
 
 bool QtCommonDialog::Show(bool save) {
-    QFileDialog dialog(m_parent, QString::fromStdString(DialogTitle));
+    FileDialog dialog(m_parent, QString::fromStdString(DialogTitle));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList nameFilters = NameFiltersFromFilter(Filter);
@@ -41,6 +75,9 @@ bool QtCommonDialog::Show(bool save) {
     }
     if (!start.name.empty()) {
         dialog.selectFile(QString::fromStdString(start.name));
+    }
+    if (save && !start.name.empty()) {
+        dialog.KeepName(QFileInfo(QString::fromStdString(start.name)).fileName());
     }
     // A cancelled dialog reports no file, never the name it held before.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

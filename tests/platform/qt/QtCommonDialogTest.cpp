@@ -153,6 +153,31 @@ private slots:
         QCOMPARE(dialog.FileName, *m_dir / "in/itemlist.conf");
     }
 
+    // A folder's name typed into the Save dialog's name box moves into that folder, and the name stays.
+    void aFolderTypedIntoTheSaveDialogIsEnteredAndTheNameStays() {
+        std::filesystem::create_directory(PathOf(*m_dir / "in/sub folder"));
+        QtCommonDialog dialog;
+        dialog.Filter = "RK Launcher Itemlist (itemlist.conf) | itemlist.conf";
+        dialog.FileName = *m_dir / "in/itemlist.conf";
+        Seen seen;
+        QString folderAfter;
+        QString nameAfter;
+        Answer(seen, [&](QFileDialog& shown) {
+            auto* box = shown.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(box != nullptr);
+            box->setText(QStringLiteral("sub folder"));
+            QTest::keyClick(box, Qt::Key_Return);
+            QTRY_COMPARE(box->text(), QStringLiteral("itemlist.conf"));
+            folderAfter = shown.directory().absolutePath();
+            nameAfter = box->text();
+            PressAccept(shown);
+        });
+        QVERIFY(dialog.ShowSave());
+        QCOMPARE(folderAfter, Folder("in/sub folder"));
+        QCOMPARE(nameAfter, QStringLiteral("itemlist.conf"));
+        QCOMPARE(dialog.FileName, *m_dir / "in/sub folder/itemlist.conf");
+    }
+
     // The list just saved is no Y'z Dock list: the next Open starts in its folder with an empty name box, so that
     // accepting it as it comes picks nothing; a Y'z Dock list picked before is proposed again.
     void openProposesOnlyAFileOfItsKind() {
