@@ -3,8 +3,10 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTimer>
+#include <QTreeView>
 
 QStringList NameFiltersFromFilter(const std::string& filter) {
     QStringList nameFilters;
@@ -23,6 +25,9 @@ QStringList NameFiltersFromFilter(const std::string& filter) {
 }
 
 namespace {
+
+// The columns of the dialog's file list are name, size, type and date modified.
+constexpr int kDateColumn = 3;
 
 class FileDialog : public QFileDialog {
 public:
@@ -68,6 +73,10 @@ bool QtCommonDialog::Show(bool save) {
     const QStringList nameFilters = NameFiltersFromFilter(Filter);
     if (!nameFilters.isEmpty()) {
         dialog.setNameFilters(nameFilters);
+    }
+    // The list's date column as wide as the dates it shows (it starts too narrow for them).
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
     }
     const StartPlace start = StartFor(save);
     if (!start.folder.empty()) {

@@ -7,9 +7,11 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 #include <functional>
 
@@ -58,6 +60,11 @@ void Answer(Seen& seen, std::function<void(QFileDialog&)> act) {
     });
     timer->start();
 }
+
+// Reads how wide the list finds a column's cells need to be, which QTreeView keeps to itself.
+struct ListWidth : QTreeView {
+    using QTreeView::sizeHintForColumn;
+};
 
 // Presses Open or Save, as the dialog comes; a disabled button does nothing.
 void PressAccept(QFileDialog& dialog) {
@@ -176,6 +183,30 @@ private slots:
         QCOMPARE(folderAfter, Folder("in/sub folder"));
         QCOMPARE(nameAfter, QStringLiteral("itemlist.conf"));
         QCOMPARE(dialog.FileName, *m_dir / "in/sub folder/itemlist.conf");
+    }
+
+    // The date column of the file list is wide enough for its dates.
+    void theDateColumnShowsWholeDates() {
+        QtCommonDialog dialog;
+        dialog.FileName = *m_dir / "out/itemlist.conf";
+        Seen seen;
+        int room = 0;
+        int needed = 0;
+        Answer(seen, [&](QFileDialog& shown) {
+            shown.setViewMode(QFileDialog::Detail);
+            auto* list = shown.findChild<QTreeView*>(QStringLiteral("treeView"));
+            QVERIFY(list != nullptr);
+            QTRY_VERIFY(list->model()->rowCount(list->rootIndex()) > 0);
+            const QModelIndex date = list->model()->index(0, 3, list->rootIndex());
+            QTRY_VERIFY(!date.data().toString().isEmpty());
+            room = list->header()->sectionSize(3);
+            // What the list itself finds its dates need, margins included.
+            needed = static_cast<ListWidth*>(list)->sizeHintForColumn(3);
+            shown.reject();
+        });
+        QVERIFY(!dialog.ShowSave());
+        QVERIFY(needed > 0);
+        QVERIFY2(room >= needed, qPrintable(QStringLiteral("%1 < %2").arg(room).arg(needed)));
     }
 
     // The list just saved is no Y'z Dock list: the next Open starts in its folder with an empty name box, so that
