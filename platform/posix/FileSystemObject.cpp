@@ -1,13 +1,17 @@
 // Opening input files and creating output files beside their targets.
 #include "FileSystemObject.h"
 
+#include "EndSignals.h"
 #include "Error.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,92 @@ std::string FollowLinks(const std::string& path) {
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
     throw FileError(ErrorKind::CannotWrite, path, ELOOP);
+}
+
+// A file whose data is written before it has any name: the kernel drops it by itself if the program ends before it
+// is linked into place. -1 where the file system cannot make one.
+int CreateUnnamedFile(const std::string& directory, const std::string& path) {
+    const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        return fd;
+    }
+    // Without support in the file system (or in an old kernel, which takes O_TMPFILE for O_DIRECTORY): a named file.
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+        return -1;
+    }
+    throw FileError(ErrorKind::CannotWrite, path, errno);
+}
+
+// Extended attributes whose copy the process may be refused without the new file losing anything the user set:
+// security labels are given by the system's policy, trusted ones only to administrators.
+bool MayGoWithoutCopy(std::string_view name, int error) {
+    return (name.starts_with("security.") || name.starts_with("trusted.")) &&
+           (error == EPERM || error == EACCES || error == ENOTSUP);
+}
+
+// The names of a file's extended attributes, each ended by a NUL; empty where the file system has none.
+std::vector<char> AttributeNames(const std::string& target, const std::string& path) {
+    for (;;) {
+        const ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
+        if (size < 0) {
+            if (errno == ENOTSUP) {
+                return {};
+            }
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+        std::vector<char> names(static_cast<std::size_t>(size));
+        const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return names;
+        }
+        if (errno != ERANGE) {
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+    }
+}
+
+// Gives the new file what the one it replaces had: owner and group where the process may set them, the access
+// ACL and the other extended attributes. The permission bits follow at Close, after anything that could clear them.
+void KeepAttributes(int fd, const std::string& target, const struct stat& old, const std::string& path) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Only the owner's own groups are open to a user who is not the administrator.
+        static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
+    }
+    const std::vector<char> names = AttributeNames(target, path);
+    bool hasAcl = false;
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::string name(names.data() + at);
+        at += name.size() + 1;
+        hasAcl = hasAcl || name == "system.posix_acl_access";
+        ssize_t size = -1;
+        for (;;) {
+            size = ::getxattr(target.c_str(), name.c_str(), nullptr, 0);
+            if (size < 0) {
+                break;
+            }
+            value.resize(static_cast<std::size_t>(size));
+            size = ::getxattr(target.c_str(), name.c_str(), value.data(), value.size());
+            if (size >= 0 || errno != ERANGE) {
+                break;
+            }
+        }
+        if (size < 0) {
+            if (errno == ENODATA || MayGoWithoutCopy(name, errno)) {
+                continue;
+            }
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+        if (::fsetxattr(fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0 &&
+            !MayGoWithoutCopy(name, errno)) {
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+    }
+    // A directory's default ACL reaches every new file in it; the replaced file had none of its own.
+    if (!hasAcl && ::fremovexattr(fd, "system.posix_acl_access") != 0 && errno != ENODATA && errno != ENOTSUP) {
+        throw FileError(ErrorKind::CannotWrite, path, errno);
+    }
 }
 
 unsigned PermissionsForNewFile() {
@@ -66,7 +156,8 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
 
     unsigned permissions = 0;
     struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) {
+    const bool replacing = ::stat(target.c_str(), &info) == 0;
+    if (replacing) {
         if (!S_ISREG(info.st_mode)) {
             throw Error(ErrorKind::CannotWrite, path + ": not a regular file");
         }
@@ -82,14 +173,24 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
     if (directory.empty()) {
         directory = ".";
     }
-    // A short fixed name, so that the temporary file fits wherever the target's name fits.
-    std::string tempPath = (directory / ".tarvenne-XXXXXX").string();
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    std::string tempPath;
+    int fd = CreateUnnamedFile(directory.string(), path);
     if (fd < 0) {
-        throw FileError(ErrorKind::CannotWrite, path, errno);
+        // A short fixed name, so that the temporary file fits wherever the target's name fits. It is registered in
+        // the same step as it is made, so that no signal can leave it behind.
+        tempPath = (directory / ".tarvenne-XXXXXX").string();
+        const EndSignals::Hold hold;
+        fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+        if (fd < 0) {
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+        EndSignals::RemoveOnSignal(tempPath);
     }
     TextStream stream(TextStream::Mode::Write, fd, target);
     stream.m_tempPath = tempPath;
     stream.m_keep = permissions;
+    if (replacing) {
+        KeepAttributes(fd, target, info, path);
+    }
     return stream;
 }

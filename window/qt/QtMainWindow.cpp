@@ -63,6 +63,11 @@ static void InitResources() {
     Q_INIT_RESOURCE(tarvenne);
 }
 
+QIcon ProgramIcon() {
+    InitResources();
+    return QIcon(QStringLiteral(":/icons/tarvenne.svg"));
+}
+
 QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, QWidget* parent)
     : QMainWindow(parent), m_messageBox(std::move(services.messageBox)), m_cmnDlg(std::move(services.dialog)) {
     if (!m_messageBox) {
@@ -76,10 +81,9 @@ QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, 
         endProgram = [] { QCoreApplication::exit(0); };
     }
 
-    InitResources();
     setObjectName(QString::fromUtf8(frmMain::kName));
     setWindowTitle(QString::fromUtf8(frmMain::Caption().c_str()));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tarvenne.svg")));
+    setWindowIcon(ProgramIcon());
     // A fixed frame: nothing in the window follows a change of size. Minimise stays available.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -10,8 +10,12 @@
 #include <memory>
 #include <string>
 
+class QIcon;
 class QLabel;
 class QPushButton;
+
+// The program's icon.
+QIcon ProgramIcon();
 
 class QtMainWindow : public QMainWindow {
     Q_OBJECT

@@ -1,13 +1,33 @@
 // Message boxes and file dialog filters on screen.
 #include "MessageDialog.h"
+#include "DialogLook.h"
 #include "QtCommonDialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 #include <cmath>
+
+namespace {
+
+class ButtonIconsStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1
+                                                           : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 class MessageDialogTest : public QObject {
     Q_OBJECT
@@ -126,6 +146,33 @@ private slots:
         PromptView unbounded(path, 1600);
         QCOMPARE(unbounded.sizeHint().width(), 1600);
         QVERIFY(!unbounded.grab().isNull());
+    }
+
+    // The program's look for dialogs: its icon in every title bar, and no stand-in icons on the buttons where the
+    // system has no icon theme (as here).
+    void dialogsCarryTheProgramsIconAndNoStandInsOnTheirButtons() {
+        // A system that wants icons on dialog buttons, such as Qt's own on X11 without an icon theme.
+        QApplication::setStyle(new ButtonIconsStyle);
+        QVERIFY(!QDialogButtonBox(QDialogButtonBox::Ok).button(QDialogButtonBox::Ok)->icon().isNull());
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::red);
+        SetUpDialogLook(QIcon(pixmap));
+        MessageDialog box("text", MsgBoxStyle::Information, "Tarvenne");
+        QCOMPARE(box.windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+        auto* buttons = box.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons != nullptr);
+        QVERIFY(buttons->button(QDialogButtonBox::Ok)->icon().isNull());
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        const auto fileButtons = files.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QVERIFY(fileButtons != nullptr);
+        for (const QAbstractButton* button : fileButtons->buttons()) {
+            QVERIFY2(button->icon().isNull(), qPrintable(button->text()));
+        }
+        QMessageBox question(QMessageBox::Question, "Tarvenne", "Replace?", QMessageBox::Yes | QMessageBox::No);
+        for (const QAbstractButton* button : question.buttons()) {
+            QVERIFY2(button->icon().isNull(), qPrintable(button->text()));
+        }
     }
 
     void nameFilters_data() {

@@ -1,6 +1,8 @@
 // Child process with captured output, for tests of the real executable.
 #include "RunProgram.h"
 
+#include "PosixProgram.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -13,35 +15,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
                          int timeoutSeconds) {
-    // No display, and the extra entries in place of any of the same name.
-    std::vector<std::string> dropped{"DISPLAY=", "WAYLAND_DISPLAY="};
-    for (const std::string& extra : extraEnvironment) {
-        dropped.push_back(extra.substr(0, extra.find('=') + 1));
-    }
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        if (std::none_of(dropped.begin(), dropped.end(),
-                         [&](const std::string& name) { return variable.starts_with(name); })) {
-            environment.push_back(variable);
-        }
-    }
-    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& variable : environment) {
-        envp.push_back(variable.data());
-    }
-    envp.push_back(nullptr);
+    ExecArrays exec(program, arguments, extraEnvironment);
 
     int out[2];
     int err[2];
@@ -58,7 +35,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         ::dup2(err[1], STDERR_FILENO);
         ::close(out[0]);
         ::close(err[0]);
-        ::execve(program.c_str(), argv.data(), envp.data());
+        ::execve(program.c_str(), exec.Argv(), exec.Envp());
         ::_exit(127);
     }
     ::close(out[1]);
@@ -115,8 +92,5 @@ std::vector<std::string> UnwritableDirectories(const std::vector<std::string>& d
     for (const std::string& directory : directories) {
         list += (list.empty() ? "" : ":") + directory;
     }
-    // The seam comes before the sanitizer runtime in a sanitizer build, which that runtime must be told to allow.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    return {"LD_PRELOAD=" TARVENNE_UNWRITABLE_SEAM, "TARVENNE_TEST_UNWRITABLE=" + list,
-            "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"};
+    return WithSeam({"TARVENNE_TEST_UNWRITABLE=" + list});
 }

@@ -1,0 +1,104 @@
+// Reaching the display, loading the on-screen module and the console stand-ins.
+#include "ScreenLoader.h"
+
+#include "Process.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <iostream>
+
+namespace {
+
+// Where the module is installed, seen from the directory of the installed executable.
+#ifndef TARVENNE_MODULE_FROM_BINARY
+#define TARVENNE_MODULE_FROM_BINARY "../lib/tarvenne"
+#endif
+
+constexpr const char* kCannotReach = "Tarvenne: the display cannot be reached: ";
+constexpr const char* kCannotOpen = "Tarvenne: the display cannot be opened: ";
+constexpr const char* kCannotLoad = "Tarvenne: the window module cannot be loaded: ";
+constexpr const char* kNoDisplayAvailable = "Tarvenne: no graphical display is available";
+constexpr const char* kNoneNamed = " (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+constexpr const char* kNoWindow = ", so the main window cannot open.\n"
+                                  "To convert without a window: tarvenne -in FILE -out DIRECTORY/ -type yzrk [-s]\n";
+
+void* LoadModule(const std::string& applicationDirectory, std::string& error) {
+    // Beside the executable in a build tree; in the library directory once installed.
+    for (const std::string& directory :
+         {applicationDirectory, applicationDirectory + "/" + TARVENNE_MODULE_FROM_BINARY}) {
+        const std::string path = directory + "/" + kScreenModuleName;
+        if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            return module;
+        }
+        if (error.empty()) {
+            error = ::dlerror();
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ScreenLoader::ScreenLoader(int& argc, char** argv, std::string applicationDirectory)
+    : m_argc(argc), m_argv(argv), m_applicationDirectory(std::move(applicationDirectory)) {}
+
+// The module stays loaded: Qt is not made to be unloaded.
+ScreenLoader::~ScreenLoader() = default;
+
+bool ScreenLoader::DisplayNamed() const {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+Screen* ScreenLoader::Get() {
+    if (m_screen) {
+        return *m_screen;
+    }
+    m_screen = nullptr;
+    if (!DisplayNamed()) {
+        return nullptr;
+    }
+    const DisplayReach reach = ReachDisplay();
+    if (!reach.reachable) {
+        std::cerr << kCannotReach << reach.unreachable << '\n' << std::flush;
+        return nullptr;
+    }
+    std::string error;
+    void* module = LoadModule(m_applicationDirectory, error);
+    const auto open =
+        module != nullptr ? reinterpret_cast<OpenScreenFunction>(::dlsym(module, kOpenScreenName)) : nullptr;
+    if (open == nullptr) {
+        std::cerr << kCannotLoad << (module != nullptr ? ::dlerror() : error) << '\n' << std::flush;
+        return nullptr;
+    }
+    std::string reason;
+    m_owned.reset(open(&m_argc, m_argv, reach.platform.c_str(), &reason));
+    if (!m_owned) {
+        std::cerr << kCannotOpen << reason << '\n' << std::flush;
+        return nullptr;
+    }
+    m_screen = m_owned.get();
+    return *m_screen;
+}
+
+void OnDemandMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) {
+    if (Screen* screen = m_loader.Get()) {
+        screen->OnScreenMessageBox().MsgBox(prompt, style, title);
+    } else {
+        m_console.MsgBox(prompt, style, title);
+    }
+}
+
+bool OnDemandLauncher::ShowMainWindow() {
+    if (Screen* screen = m_loader.Get()) {
+        screen->ShowMainWindow(m_applicationDirectory);
+        return true;
+    }
+    std::cerr << kNoDisplayAvailable << (m_loader.DisplayNamed() ? "" : kNoneNamed) << kNoWindow << std::flush;
+    return false;
+}

@@ -1,0 +1,61 @@
+// Loads the on-screen module the first time something must be shown, and stands in for it on the console when
+// there is no display to show it on.
+#pragma once
+
+#include "ConsoleMessageBox.h"
+#include "MessageBox.h"
+#include "Screen.h"
+#include "frmStart.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class ScreenLoader {
+public:
+    // argc and argv are handed to the toolkit and must outlive the loader.
+    ScreenLoader(int& argc, char** argv, std::string applicationDirectory);
+    ~ScreenLoader();
+    ScreenLoader(const ScreenLoader&) = delete;
+    ScreenLoader& operator=(const ScreenLoader&) = delete;
+
+    // The screen, reached, loaded and opened at the first call. Null when nothing can be shown: when no display
+    // is named, or (after one line on stderr that says why) when the named display cannot be reached or opened,
+    // or the module cannot be loaded.
+    Screen* Get();
+    // True when DISPLAY or WAYLAND_DISPLAY names a display, reachable or not.
+    bool DisplayNamed() const;
+
+private:
+    int& m_argc;
+    char** m_argv;
+    std::string m_applicationDirectory;
+    std::optional<Screen*> m_screen;
+    std::unique_ptr<Screen> m_owned;
+};
+
+// Message boxes on screen once a display is reachable; until then, and without one, on the console.
+class OnDemandMessageBox : public MessageBox {
+public:
+    explicit OnDemandMessageBox(ScreenLoader& loader) : m_loader(loader) {}
+
+protected:
+    void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
+
+private:
+    ScreenLoader& m_loader;
+    ConsoleMessageBox m_console;
+};
+
+// Opens the main window on screen, or says on stderr why it cannot.
+class OnDemandLauncher : public MainWindowLauncher {
+public:
+    explicit OnDemandLauncher(ScreenLoader& loader, std::string applicationDirectory)
+        : m_loader(loader), m_applicationDirectory(std::move(applicationDirectory)) {}
+
+    bool ShowMainWindow() override;
+
+private:
+    ScreenLoader& m_loader;
+    std::string m_applicationDirectory;
+};

@@ -1,0 +1,129 @@
+// Replacing a file on POSIX: the new file takes over the old one's owner, mode, ACL and extended attributes, is
+// nameless until complete, and leaves other hard links to the old file alone.
+#include "FileSystemObject.h"
+#include "TestFiles.h"
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kAcl = "system.posix_acl_access";
+constexpr const char* kDefaultAcl = "system.posix_acl_default";
+
+// An access ACL as the kernel stores it: a version, then (tag, permissions, id) entries in tag order.
+std::string AclValue(std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>> entries) {
+    std::string value;
+    const auto put = [&](auto number) { value.append(reinterpret_cast<const char*>(&number), sizeof number); };
+    put(std::uint32_t{2});
+    for (const auto& [tag, permissions, id] : entries) {
+        put(tag);
+        put(permissions);
+        put(id);
+    }
+    return value;
+}
+enum : std::uint16_t { UserObj = 1, User = 2, GroupObj = 4, Mask = 16, Other = 32 };
+constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+
+std::optional<std::string> Attribute(const std::string& path, const char* name) {
+    char value[4096];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::nullopt : std::optional<std::string>(std::string(value, static_cast<std::size_t>(size)));
+}
+
+bool SetAttribute(const std::string& path, const char* name, const std::string& value) {
+    return ::setxattr(path.c_str(), name, value.data(), value.size(), 0) == 0;
+}
+
+void Replace(const std::string& path, const std::string& text) {
+    FileSystemObject fso;
+    TextStream stream = fso.CreateTextFile(path);
+    stream.Write(text);
+    stream.Close();
+}
+
+class ReplaceKeepsWhatItHad : public testing::Test {
+protected:
+    TempDir m_dir;
+    std::string m_file = m_dir / "itemlist.conf";
+
+    void SetUp() override {
+        WriteFile(m_file, "old");
+        if (!SetAttribute(m_file, "user.probe", "1")) {
+            GTEST_SKIP() << "the file system of " << m_dir.Path() << " refuses extended attributes ("
+                         << std::strerror(errno) << ")";
+        }
+        ::removexattr(m_file.c_str(), "user.probe");
+    }
+};
+
+TEST_F(ReplaceKeepsWhatItHad, OwnerGroupModeAclAndAttributes) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file to another user needs root";
+    }
+    // A user entry that the owner's group class does not have, and an odd mode: both must survive exactly.
+    const std::string acl =
+        AclValue({{UserObj, 6, kNoId}, {User, 6, 1234}, {GroupObj, 4, kNoId}, {Mask, 6, kNoId}, {Other, 0, kNoId}});
+    ASSERT_EQ(::chown(m_file.c_str(), 1234, 2345), 0);
+    ASSERT_TRUE(SetAttribute(m_file, kAcl, acl)) << std::strerror(errno);
+    ASSERT_EQ(::chmod(m_file.c_str(), 02660), 0);
+    ASSERT_TRUE(SetAttribute(m_file, "user.origin", std::string("dock\0setup", 10)));
+    struct stat before {};
+    ::stat(m_file.c_str(), &before);
+
+    Replace(m_file, "new");
+
+    struct stat after {};
+    ::stat(m_file.c_str(), &after);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(ReadFile(m_file), "new");
+    EXPECT_EQ(after.st_uid, 1234U);
+    EXPECT_EQ(after.st_gid, 2345U);
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+    EXPECT_EQ(Attribute(m_file, kAcl), acl);
+    EXPECT_EQ(Attribute(m_file, "user.origin"), std::string("dock\0setup", 10));
+}
+
+TEST_F(ReplaceKeepsWhatItHad, NoAclComesFromTheDirectoryWhereTheOldFileHadNone) {
+    const std::string acl =
+        AclValue({{UserObj, 7, kNoId}, {User, 7, 1234}, {GroupObj, 7, kNoId}, {Mask, 7, kNoId}, {Other, 7, kNoId}});
+    if (!SetAttribute(m_dir.Path(), kDefaultAcl, acl)) {
+        GTEST_SKIP() << "the file system refuses ACLs (" << std::strerror(errno) << ")";
+    }
+    ::chmod(m_file.c_str(), 0640);
+
+    Replace(m_file, "new");
+
+    struct stat after {};
+    ::stat(m_file.c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, 0640U);
+    EXPECT_EQ(Attribute(m_file, kAcl), std::nullopt);
+}
+
+TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
+    FileSystemObject fso;
+    TextStream stream = fso.CreateTextFile(m_file);
+    stream.Write(std::string(100000, 'x'));
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "itemlist.conf");
+    EXPECT_EQ(ReadFile(m_file), "old");
+    stream.Close();
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "itemlist.conf");
+    EXPECT_EQ(ReadFile(m_file)->size(), 100000U);
+}
+
+// The path gets a new file; other names of the old one keep the old content.
+TEST_F(ReplaceKeepsWhatItHad, OtherHardLinksKeepTheOldContent) {
+    std::filesystem::create_hard_link(m_file, m_dir / "other name");
+    Replace(m_file, "new");
+    EXPECT_EQ(ReadFile(m_file), "new");
+    EXPECT_EQ(ReadFile(m_dir / "other name"), "old");
+    EXPECT_EQ(std::filesystem::hard_link_count(m_file), 1U);
+}
+
+} // namespace

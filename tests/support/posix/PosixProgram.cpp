@@ -1,0 +1,112 @@
+// Watched child processes and the test seam's environment.
+#include "PosixProgram.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnvironment) {
+    std::vector<std::string> dropped{"DISPLAY=", "WAYLAND_DISPLAY="};
+    for (const std::string& extra : extraEnvironment) {
+        dropped.push_back(extra.substr(0, extra.find('=') + 1));
+    }
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable = *entry;
+        if (std::none_of(dropped.begin(), dropped.end(),
+                         [&](const std::string& name) { return variable.starts_with(name); })) {
+            environment.push_back(variable);
+        }
+    }
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    return environment;
+}
+
+std::vector<std::string> WithSeam(const std::vector<std::string>& settings) {
+    // The seam comes before the sanitizer runtime in a sanitizer build, which that runtime must be told to allow.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> environment{"LD_PRELOAD=" TARVENNE_UNWRITABLE_SEAM,
+                                         "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") +
+                                             ":verify_asan_link_order=0"};
+    environment.insert(environment.end(), settings.begin(), settings.end());
+    return environment;
+}
+
+ExecArrays::ExecArrays(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& extraEnvironment) {
+    m_strings.push_back(program);
+    m_strings.insert(m_strings.end(), arguments.begin(), arguments.end());
+    const std::vector<std::string> environment = ChildEnvironment(extraEnvironment);
+    m_strings.insert(m_strings.end(), environment.begin(), environment.end());
+    // The strings stay where they are from here on: the arrays point into them.
+    for (std::size_t i = 0; i < m_strings.size(); ++i) {
+        (i <= arguments.size() ? m_argv : m_envp).push_back(m_strings[i].data());
+    }
+    m_argv.push_back(nullptr);
+    m_envp.push_back(nullptr);
+}
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
+                   const std::string& outPath, const std::string& errPath) {
+    ExecArrays exec(program, arguments, extraEnvironment);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(STDIN_FILENO);
+        const auto redirect = [](const std::string& path, int target) {
+            const int fd = ::open(path.empty() ? "/dev/null" : path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd >= 0) {
+                ::dup2(fd, target);
+                ::close(fd);
+            }
+        };
+        redirect(outPath, STDOUT_FILENO);
+        redirect(errPath, STDERR_FILENO);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) {
+            ::_exit(126);
+        }
+        ::execve(program.c_str(), exec.Argv(), exec.Envp());
+        ::_exit(127);
+    }
+    return child;
+}
+
+int WaitForProgram(pid_t child, int timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return status;
+}
+
+std::vector<std::string> OpenFilesOf(pid_t child) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(child) + "/fd", error)) {
+        std::error_code readError;
+        const std::filesystem::path target = std::filesystem::read_symlink(entry.path(), readError);
+        if (!readError) {
+            files.push_back(target.string());
+        }
+    }
+    return files;
+}
+
+void AddScreenModule(const std::string& directory) {
+    const std::filesystem::path module = std::filesystem::path(TARVENNE_EXECUTABLE).parent_path() / "tarvenne-qt.so";
+    std::filesystem::create_symlink(module, directory + "/tarvenne-qt.so");
+}

@@ -1,0 +1,47 @@
+// Linux only: the real executable as a process the test watches while it runs, and the preloaded test seam.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The environment entries that preload the test seam (tests/support/posix/UnwritableDirectories.cpp) with the
+// given "NAME=value" settings.
+std::vector<std::string> WithSeam(const std::vector<std::string>& settings);
+
+// Starts program as RunProgram does (no display unless extraEnvironment names one, standard input closed), with
+// its output going to the files outPath and errPath when given, otherwise nowhere. Does not wait.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
+                   const std::string& outPath = {}, const std::string& errPath = {});
+
+// Waits for the program and returns its wait status; kills it after timeoutSeconds and returns -1.
+int WaitForProgram(pid_t child, int timeoutSeconds = 60);
+
+// The paths the program's open descriptors lead to, as /proc shows them (an unnamed file's ends in "(deleted)").
+std::vector<std::string> OpenFilesOf(pid_t child);
+
+// What execve takes for a program started by RunProgram or StartProgram: its argument and environment arrays,
+// over strings of their own.
+class ExecArrays {
+public:
+    ExecArrays(const std::string& program, const std::vector<std::string>& arguments,
+               const std::vector<std::string>& extraEnvironment);
+    ExecArrays(const ExecArrays&) = delete;
+    ExecArrays& operator=(const ExecArrays&) = delete;
+
+    char* const* Argv() { return m_argv.data(); }
+    char* const* Envp() { return m_envp.data(); }
+
+private:
+    std::vector<std::string> m_strings;
+    std::vector<char*> m_argv;
+    std::vector<char*> m_envp;
+};
+
+// The environment of a program started by RunProgram or StartProgram: this one's without DISPLAY and
+// WAYLAND_DISPLAY, and the extra "NAME=value" entries in place of any of the same name.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnvironment);
+
+// Puts the on-screen module (a link to the built one) beside a copy of the executable, where the copy looks for it.
+void AddScreenModule(const std::string& directory);
