@@ -4,16 +4,20 @@
 
 #include "TestFiles.h"
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 #include <functional>
+#include <utime.h>
 
 namespace {
 
@@ -60,11 +64,6 @@ void Answer(Seen& seen, std::function<void(QFileDialog&)> act) {
     });
     timer->start();
 }
-
-// Reads how wide the list finds a column's cells need to be, which QTreeView keeps to itself.
-struct ListWidth : QTreeView {
-    using QTreeView::sizeHintForColumn;
-};
 
 // Presses Open or Save, as the dialog comes; a disabled button does nothing.
 void PressAccept(QFileDialog& dialog) {
@@ -187,6 +186,10 @@ private slots:
 
     // The date column of the file list is wide enough for its dates.
     void theDateColumnShowsWholeDates() {
+        // A date of the widest kind: two-digit day and hour, the longest month names.
+        const qint64 when = QDateTime(QDate(2026, 12, 29), QTime(14, 52)).toSecsSinceEpoch();
+        const utimbuf times{static_cast<time_t>(when), static_cast<time_t>(when)};
+        QCOMPARE(::utime((*m_dir / "out/itemlist.conf").c_str(), &times), 0);
         QtCommonDialog dialog;
         dialog.FileName = *m_dir / "out/itemlist.conf";
         Seen seen;
@@ -200,8 +203,10 @@ private slots:
             const QModelIndex date = list->model()->index(0, 3, list->rootIndex());
             QTRY_VERIFY(!date.data().toString().isEmpty());
             room = list->header()->sectionSize(3);
-            // What the list itself finds its dates need, margins included.
-            needed = static_cast<ListWidth*>(list)->sizeHintForColumn(3);
+            // What the list's own delegate finds a date needs, margins included.
+            QStyleOptionViewItem option;
+            option.initFrom(list);
+            needed = list->itemDelegate()->sizeHint(option, date).width();
             shown.reject();
         });
         QVERIFY(!dialog.ShowSave());
