@@ -19,6 +19,7 @@ constexpr const char* kOutputDescription = "RK Launcher Itemlist";
 constexpr const char* kOutputFileName = "itemlist.conf";
 constexpr const char* kSaveDialogTitle = "Select where to save your file";
 constexpr const char* kFallbackMessage = "No directory selected. Saving in application directory.";
+constexpr const char* kFirstPlaceFailed = "Tarvenne: the output file could not be written there: ";
 
 void WriteTextFile(const std::string& path, const std::string& text) {
     FileSystemObject fso;
@@ -106,16 +107,25 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
 
 SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
                      const std::optional<std::string>& directory, const RunContext& context) {
+    std::string firstFailure;
     try {
         const std::string path =
             directory ? *directory + fileName : ChooseSavePath(description, fileName, context.dialog);
         WriteTextFile(path, text);
         return {path, false};
-    } catch (const Error&) {
+    } catch (const Error& error) {
+        firstFailure = error.what();
         context.messageBox.MsgBox(kFallbackMessage, MsgBoxStyle::OkOnly);
+        // The message keeps its words for every failure; why this place failed comes with it as a detail.
+        context.messageBox.Detail(std::string(kFirstPlaceFailed) + firstFailure);
     }
     const std::string path = context.applicationDirectory + kNativeSeparator + fileName;
-    WriteTextFile(path, text);
+    try {
+        WriteTextFile(path, text);
+    } catch (const Error& error) {
+        // Both places and both reasons, for the message that reports the failure.
+        throw Error(error.Kind(), firstFailure + "; then " + error.what());
+    }
     return {path, true};
 }
 

@@ -25,3 +25,7 @@ void ConsoleMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const
     }
     stream << text << '\n' << std::flush;
 }
+
+void ConsoleMessageBox::Detail(const std::string& line) {
+    m_err << line << '\n' << std::flush;
+}

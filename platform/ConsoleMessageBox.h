@@ -11,6 +11,9 @@ public:
     ConsoleMessageBox();
     ConsoleMessageBox(std::ostream& out, std::ostream& err);
 
+    // A line on the error stream.
+    void Detail(const std::string& line) override;
+
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
 

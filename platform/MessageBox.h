@@ -22,6 +22,10 @@ public:
     // Without a title the box carries the application title.
     void MsgBox(const std::string& prompt, MsgBoxStyle style, const std::optional<std::string>& title = std::nullopt);
 
+    // A detail that goes with the last message, for a user who wants to know more: on the console a line on the
+    // error stream; a box on screen has said what the user needs, so there it is left out.
+    virtual void Detail(const std::string& /*line*/) {}
+
 protected:
     virtual void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) = 0;
 };

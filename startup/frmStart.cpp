@@ -16,6 +16,7 @@ constexpr const char* kConversionType = "yzrk";
 constexpr const char* kConfirmation = "New file written to ";
 constexpr const char* kCommandLineError = "Error in command line arguments. Full program will run.";
 constexpr const char* kCrLf = "\r\n";
+constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
 
 std::string LineText(const Error& error) {
@@ -85,7 +86,10 @@ std::optional<int> frmStart::Form_Load() {
         saved = modCommands::RunYzToRK(commandLine->inputPath, commandLine->outputDirectory,
                                        {m_messageBox, nullptr, m_applicationDirectory});
     } catch (const Error& error) {
-        std::string reason = FailureReason(error);
+        // An empty -in value names no file at all: say so, rather than that an empty path could not be read.
+        std::string reason = error.Kind() == ErrorKind::CannotOpen && commandLine->inputPath.empty()
+                                 ? std::string(kNoInputFile)
+                                 : FailureReason(error);
         if (error.Kind() == ErrorKind::CannotOpen && LooksQuoted(commandLine->inputPath)) {
             reason += kCrLf + std::string(kNoQuotesNeeded);
         }

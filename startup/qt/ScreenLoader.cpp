@@ -94,6 +94,12 @@ void OnDemandMessageBox::Show(const std::string& prompt, MsgBoxStyle style, cons
     }
 }
 
+void OnDemandMessageBox::Detail(const std::string& line) {
+    if (m_loader.Get() == nullptr) {
+        m_console.Detail(line);
+    }
+}
+
 bool OnDemandLauncher::ShowMainWindow() {
     if (Screen* screen = m_loader.Get()) {
         screen->ShowMainWindow(m_applicationDirectory);

@@ -39,6 +39,9 @@ class OnDemandMessageBox : public MessageBox {
 public:
     explicit OnDemandMessageBox(ScreenLoader& loader) : m_loader(loader) {}
 
+    // On the console only, where the messages are too.
+    void Detail(const std::string& line) override;
+
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
 

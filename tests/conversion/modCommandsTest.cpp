@@ -135,6 +135,7 @@ TEST_F(RunTest, AFailedPlaceFallsBackToTheApplicationDirectory) {
                           Case{"DialogCancelled", std::nullopt, &m_dialog}, Case{"NoDialog", std::nullopt, nullptr}}) {
         std::filesystem::remove(PathOf(m_appDir + kNativeSeparator + "itemlist.conf"));
         m_box.shown.clear();
+        m_box.details.clear();
         const SavedFile saved = RunYzToRK(input, c.directory, {m_box, c.dialog, m_appDir});
         EXPECT_TRUE(saved.inApplicationDirectory) << c.name;
         EXPECT_EQ(saved.path, m_appDir + kNativeSeparator + "itemlist.conf") << c.name;
@@ -143,6 +144,11 @@ TEST_F(RunTest, AFailedPlaceFallsBackToTheApplicationDirectory) {
         EXPECT_EQ(m_box.shown[0].prompt, kFallbackMessage);
         EXPECT_EQ(m_box.shown[0].style, MsgBoxStyle::OkOnly);
         EXPECT_EQ(m_box.shown[0].title, "Tarvenne");
+        // Why the first place failed comes with it, naming that place when there was one.
+        ASSERT_EQ(m_box.details.size(), 1U) << c.name;
+        const std::string detail = "Tarvenne: the output file could not be written there: ";
+        EXPECT_TRUE(m_box.details[0].starts_with(detail + (c.directory ? *c.directory + "itemlist.conf: " : "")))
+            << m_box.details[0];
     }
     EXPECT_FALSE(std::filesystem::exists(m_dir / "nowhere"));
 }
@@ -155,6 +161,12 @@ TEST_F(RunTest, WhenTheApplicationDirectoryFailsTooTheErrorReachesTheCaller) {
         ADD_FAILURE() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(error.Kind(), ErrorKind::CannotWrite);
+        // Both places, the first one first.
+        const std::string what = error.what();
+        const std::size_t first = what.find(m_dir / "out/itemlist.conf/itemlist.conf");
+        const std::size_t second = what.find("; then " + m_appDir + kNativeSeparator + "itemlist.conf");
+        EXPECT_EQ(first, 0U) << what;
+        EXPECT_NE(second, std::string::npos) << what;
     }
     EXPECT_EQ(m_box.shown.size(), 1U);
     EXPECT_EQ(ReadFile(m_dir / "out/itemlist.conf"), "old");

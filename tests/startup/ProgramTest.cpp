@@ -80,7 +80,11 @@ TEST_F(ProgramTest, WhenTheDirectoryCannotBeWrittenTheFileGoesToTheApplicationDi
             const ProgramResult result = Convert(m_input, out, tail);
             EXPECT_EQ(result.status, 3) << tail << out;
             EXPECT_EQ(result.out, kFallback + confirmation);
-            EXPECT_EQ(result.err, "");
+            // On the console, why the first place failed follows on stderr: its path, and the system's reason.
+            const std::string detail =
+                "Tarvenne: the output file could not be written there: " + out + "itemlist.conf: ";
+            EXPECT_EQ(result.err.starts_with(detail), kConsoleMessages) << result.err;
+            EXPECT_EQ(result.err.empty(), !kConsoleMessages) << result.err;
             EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kConverted);
         }
     }

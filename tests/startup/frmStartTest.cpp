@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"AnotherType", "-in {in} -out {out} -type rkyz", std::nullopt, {kCommandLineError}},
                     StartCase{"Confirmed", "-in {in} -out {out} -type yzrk", 0, {"64:New file written to {out}"}},
                     StartCase{"Silent", "-in {in} -out {out} -type yzrk -s", 0, {}},
+                    StartCase{
+                        "NoInputGiven", "-in -out {out} -type yzrk", 1, {kFailed + "\r\nNo input file was given."}},
                     StartCase{"Missing",
                               "-in {missing} -out {out} -type yzrk",
                               1,

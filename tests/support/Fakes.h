@@ -16,6 +16,9 @@ struct ShownMessage {
 class FakeMessageBox : public MessageBox {
 public:
     std::vector<ShownMessage> shown;
+    std::vector<std::string> details;
+
+    void Detail(const std::string& line) override { details.push_back(line); }
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override {

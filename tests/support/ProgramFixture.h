@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-// The executable's file name, as a directory listing shows it.
+// The executable's file name, as a directory listing shows it, and whether its messages are printed on the console
+// (Linux without a display) rather than shown in boxes (Windows), so that details may follow them.
 #if defined(_WIN32)
 inline const std::string kTarvenneFileName = "tarvenne.exe";
+inline constexpr bool kConsoleMessages = false;
 #else
 inline const std::string kTarvenneFileName = "tarvenne";
+inline constexpr bool kConsoleMessages = true;
 #endif
 
 // The status a test expects where the main window was due (no arguments, or a command line that cannot be carried

@@ -36,7 +36,7 @@ TEST_P(SpecialInputs, AreTurnedDown) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpecialInputs,
                          testing::Values(SpecialInput{"Missing", "missing", "No such file or directory"},
-                                         SpecialInput{"EmptyPath", "empty path", "No such file or directory"},
+                                         SpecialInput{"EmptyPath", "empty path", "No input file was given."},
                                          SpecialInput{"Directory", "directory", "not a regular file"},
                                          SpecialInput{"Fifo", "fifo", "not a regular file"},
                                          SpecialInput{"Device", "device", "not a regular file"}),
@@ -61,8 +61,12 @@ TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
     chmod((m_dir / "out").c_str(), 0755);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, kFallback);
-    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err;
-    EXPECT_NE(result.err.find("The output file could not be written (" + m_app + "/itemlist.conf: Permission denied)"),
+    // Why the first place failed, then the failure, which names both places, each with its reason.
+    EXPECT_TRUE(result.err.starts_with("Tarvenne: the output file could not be written there: " + m_out +
+                                       "itemlist.conf: Permission denied\n" + kFailed))
+        << result.err;
+    EXPECT_NE(result.err.find("The output file could not be written (" + m_out +
+                              "itemlist.conf: Permission denied; then " + m_app + "/itemlist.conf: Permission denied)"),
               std::string::npos)
         << result.err;
     ExpectNothingChanged();

@@ -108,8 +108,10 @@ TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, kFallback);
     EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err;
-    EXPECT_NE(result.err.find("The output file could not be written (" + InApp("itemlist.conf")), std::string::npos)
+    // Both places, each with its reason.
+    EXPECT_NE(result.err.find("The output file could not be written (" + m_out + "itemlist.conf: "), std::string::npos)
         << result.err;
+    EXPECT_NE(result.err.find("; then " + InApp("itemlist.conf") + ": "), std::string::npos) << result.err;
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
     EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kPrecious);
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
