@@ -1,7 +1,7 @@
 // Starting, waiting for and ending a program under test with CreateProcessW.
 #include "ChildProcess.h"
 
-#include "WideText.h"
+#include "Unicode.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ bool SameName(const std::wstring& left, const std::wstring& right) {
 std::wstring EnvironmentBlock(const std::vector<std::string>& extraEnvironment) {
     std::vector<std::wstring> extras;
     for (const std::string& extra : extraEnvironment) {
-        extras.push_back(ToWide(extra));
+        extras.push_back(WideFromUtf8(extra));
     }
     std::vector<std::wstring> entries;
     wchar_t* const current = GetEnvironmentStringsW();
@@ -59,10 +59,10 @@ std::wstring EnvironmentBlock(const std::vector<std::string>& extraEnvironment) 
 } // namespace
 
 std::wstring CommandLine(const std::string& program, const std::vector<std::string>& arguments) {
-    std::wstring line = L"\"" + ToWide(program) + L"\"";
+    std::wstring line = L"\"" + WideFromUtf8(program) + L"\"";
     for (const std::string& argument : arguments) {
         line += L' ';
-        line += ToWide(argument);
+        line += WideFromUtf8(argument);
     }
     return line;
 }
@@ -71,16 +71,29 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
                            const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment) {
     std::wstring line = CommandLine(program, arguments);
     std::wstring environment = EnvironmentBlock(extraEnvironment);
-    const std::wstring directory = ToWide(workingDirectory);
-    const std::wstring path = ToWide(program);
+    const std::wstring directory = WideFromUtf8(workingDirectory);
+    const std::wstring path = WideFromUtf8(program);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     // The path goes in apart from the command line, so that a path with spaces is never searched for piece by piece.
-    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        environment.data(), directory.empty() ? nullptr : directory.c_str(), &startup, &started)) {
-        throw std::runtime_error("CreateProcessW failed for " + program + " (error " + std::to_string(GetLastError()) +
-                                 ")");
+    // Wine now and then fails a start with an internal error while it is busy starting others: a few more tries.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::wstring commandLine = line; // the call may write into it
+        if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                           environment.data(), directory.empty() ? nullptr : directory.c_str(), &startup, &started)) {
+            error = 0;
+            break;
+        }
+        error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR) {
+            break;
+        }
+        Sleep(200);
+    }
+    if (error != 0) {
+        throw std::runtime_error("CreateProcessW failed for " + program + " (error " + std::to_string(error) + ")");
     }
     CloseHandle(started.hThread);
     m_process = started.hProcess;

@@ -3,7 +3,7 @@
 #include "RunProgram.h"
 
 #include "ChildProcess.h"
-#include "WideText.h"
+#include "Unicode.h"
 #include "WindowDriver.h"
 
 #include <windows.h>
@@ -31,14 +31,14 @@ std::string AsPrinted(const std::string& prompt) {
 // to a drive; Wine's kernel32 does the mapping.
 std::wstring WindowsPath(const std::string& path) {
     if (!path.starts_with("/")) {
-        return ToWide(path);
+        return WideFromUtf8(path);
     }
     using UnixToDos = wchar_t* (*)(const char*);
     const auto convert = reinterpret_cast<UnixToDos>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
     wchar_t* const converted = convert != nullptr ? convert(path.c_str()) : nullptr;
     if (converted == nullptr) {
-        return ToWide(path);
+        return WideFromUtf8(path);
     }
     std::wstring result = converted;
     HeapFree(GetProcessHeap(), 0, converted);
@@ -92,7 +92,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
 std::string CopyOfTarvenne(const std::string& directory) {
     const std::string copy = directory + "\\tarvenne.exe";
-    if (!CopyFileW(WindowsPath(TARVENNE_EXECUTABLE).c_str(), ToWide(copy).c_str(), FALSE)) {
+    if (!CopyFileW(WindowsPath(TARVENNE_EXECUTABLE).c_str(), WideFromUtf8(copy).c_str(), FALSE)) {
         throw std::runtime_error("cannot copy " TARVENNE_EXECUTABLE " to " + copy + " (error " +
                                  std::to_string(GetLastError()) + ")");
     }

@@ -1,7 +1,7 @@
 // Finding, reading and working the windows of a program under test with user32 and gdi32.
 #include "WindowDriver.h"
 
-#include "WideText.h"
+#include "Unicode.h"
 
 #include <windows.h>
 
@@ -272,13 +272,13 @@ std::string WindowText(Window window) {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const auto copied = SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(copied));
-    return ToUtf8(text);
+    return Utf8FromWide(text);
 }
 
 std::string ClassName(Window window) {
     wchar_t name[256];
     const int length = GetClassNameW(window, name, 256);
-    return ToUtf8(std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0)));
+    return Utf8FromWide(std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
 Rect ClientRect(Window window) {
@@ -408,7 +408,7 @@ std::vector<MenuItem> ReadMenu(HMENU menu) {
             info.cch = static_cast<UINT>(text.size());
             GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
             text.resize(info.cch);
-            item.text = ToUtf8(text);
+            item.text = Utf8FromWide(text);
         }
         if (submenu != nullptr) {
             item.items = ReadMenu(submenu);
@@ -485,7 +485,7 @@ bool EnterFileName(Window dialog, const std::string& name) {
     if (box == nullptr) {
         return false;
     }
-    const std::wstring text = ToWide(name);
+    const std::wstring text = WideFromUtf8(name);
     SendBounded(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return true;
 }

@@ -6,7 +6,7 @@
 #include "ChildProcess.h"
 #include "Process.h"
 #include "TestFiles.h"
-#include "WideText.h"
+#include "Unicode.h"
 #include "WindowDriver.h"
 
 #include <windows.h>
@@ -132,6 +132,33 @@ protected:
     // What the program's click asks for next: the Open dialog.
     HWND WaitForOpen() { return WaitForFileDialog(Id(), kOpenTitle, kDeadline); }
 
+    // Presses the button, picks input in the Open dialog, and returns the Save dialog that follows once it is ready
+    // for a name, or nothing (after a test failure). Both dialogs belong to the window.
+    HWND SaveDialogAfterPicking(const std::string& input) {
+        PressButton(m_button);
+        HWND open = WaitForOpen();
+        if (open == nullptr) {
+            ADD_FAILURE() << "no Open dialog";
+            return nullptr;
+        }
+        EXPECT_EQ(GetWindow(open, GW_OWNER), m_window) << "the dialog belongs to the window";
+        if (!PickFile(open, input)) {
+            ADD_FAILURE() << "the Open dialog has no file name box";
+            return nullptr;
+        }
+        HWND save = WaitForFileDialog(Id(), kSaveTitle, kDeadline);
+        if (save == nullptr) {
+            ADD_FAILURE() << "no Save dialog after the Open dialog";
+            return nullptr;
+        }
+        EXPECT_EQ(GetWindow(save, GW_OWNER), m_window);
+        EXPECT_EQ(FileName(save), "itemlist.conf");
+        // Wine goes on setting up a Save dialog for a moment after it shows (without a virtual desktop, longer): a
+        // name typed before then is not the one the dialog returns. No state of the dialog tells when it is done.
+        std::this_thread::sleep_for(1s);
+        return save;
+    }
+
     // True when the program shows no box for a while: a box it should not show comes within this time.
     bool ShowsNoBox() { return WaitForMessageBox(Id(), 1500ms) == nullptr; }
 
@@ -197,18 +224,8 @@ INSTANTIATE_TEST_SUITE_P(EnterAndSpace, Win32MainWindowKeyTest, testing::Values(
 TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
     WriteFile(m_input, kItem + "sep\r\n");
     const std::string output = m_dir / "saved here.conf";
-    PressButton(m_button);
-    HWND open = WaitForOpen();
-    ASSERT_NE(open, nullptr);
-    EXPECT_EQ(GetWindow(open, GW_OWNER), m_window) << "the dialog belongs to the window";
-    ASSERT_TRUE(PickFile(open, m_input));
-    HWND save = WaitForFileDialog(Id(), kSaveTitle, kDeadline);
-    ASSERT_NE(save, nullptr) << "no Save dialog after the Open dialog";
-    EXPECT_EQ(GetWindow(save, GW_OWNER), m_window);
-    EXPECT_EQ(FileName(save), "itemlist.conf");
-    // Wine goes on setting up a Save dialog for a moment after it shows (without a virtual desktop, longer): a
-    // name typed before then is not the one the dialog returns. No state of the dialog tells when it is done.
-    std::this_thread::sleep_for(1s);
+    HWND save = SaveDialogAfterPicking(m_input);
+    ASSERT_NE(save, nullptr);
     ASSERT_TRUE(PickFile(save, output));
     ASSERT_TRUE(WaitUntilGone(save, kDeadline));
 
@@ -234,13 +251,8 @@ TEST_F(Win32MainWindowTest, TheSaveDialogStartsBesideTheInput) {
     std::filesystem::create_directory(PathOf(lists));
     const std::string input = lists + kNativeSeparator + "itemlist.ini";
     WriteFile(input, kItem + "sep\r\n");
-    PressButton(m_button);
-    HWND open = WaitForOpen();
-    ASSERT_NE(open, nullptr);
-    ASSERT_TRUE(PickFile(open, input));
-    HWND save = WaitForFileDialog(Id(), kSaveTitle, kDeadline);
+    HWND save = SaveDialogAfterPicking(input);
     ASSERT_NE(save, nullptr);
-    std::this_thread::sleep_for(1s); // as above
     ASSERT_TRUE(PickFile(save, "bare.conf"));
     ASSERT_TRUE(WaitUntilGone(save, kDeadline));
     EXPECT_TRUE(ShowsNoBox());
@@ -451,7 +463,7 @@ class TarvenneResourcesTest : public testing::Test {
 protected:
     TempDir m_dir;
     std::string m_exe = CopyOfTarvenne(m_dir.Path());
-    HMODULE m_module = LoadLibraryExW(ToWide(m_exe).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE m_module = LoadLibraryExW(WideFromUtf8(m_exe).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 
     void TearDown() override {
         if (m_module != nullptr) {
@@ -469,18 +481,18 @@ protected:
     }
 
     std::string VersionString(const std::string& name) const {
-        const std::wstring path = ToWide(m_exe);
+        const std::wstring path = WideFromUtf8(m_exe);
         std::string block(GetFileVersionInfoSizeW(path.c_str(), nullptr), '\0');
         if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
             return "(no version)";
         }
         void* value = nullptr;
         UINT length = 0;
-        const std::wstring key = L"\\StringFileInfo\\040904B0\\" + ToWide(name);
+        const std::wstring key = L"\\StringFileInfo\\040904B0\\" + WideFromUtf8(name);
         if (!VerQueryValueW(block.data(), key.c_str(), &value, &length) || length == 0) {
             return "(no " + name + ")";
         }
-        return ToUtf8(static_cast<const wchar_t*>(value));
+        return Utf8FromWide(static_cast<const wchar_t*>(value));
     }
 };
 
