@@ -18,8 +18,8 @@ inline constexpr char kNativeSeparator = '\\';
 inline constexpr char kNativeSeparator = '/';
 #endif
 
-// True when a graphical display is available: always on Windows, where a user's session has a desktop; on Linux
-// when DISPLAY or WAYLAND_DISPLAY is set.
+// True when there is a graphical display to show things on: always on Windows, where a user's session has a
+// desktop; on Linux when DISPLAY or WAYLAND_DISPLAY names one (whether it can be reached, ReachDisplay tells).
 bool HasDisplay();
 
 #if !defined(_WIN32)

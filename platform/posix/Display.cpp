@@ -2,6 +2,8 @@
 // named but gone (an ssh session without X forwarding, a scheduled job that inherited DISPLAY) is found here.
 #include "Process.h"
 
+#include "Error.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
@@ -142,7 +144,7 @@ DisplayReach ReachDisplay() {
             reach.reachable = true;
         } else {
             reach.unreachable += (reach.unreachable.empty() ? "" : ", ") + std::string(name) + "=" + value + " (" +
-                                 std::strerror(result) + ")";
+                                 SystemReason(result) + ")";
         }
     }
     return reach;

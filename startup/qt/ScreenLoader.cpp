@@ -3,7 +3,6 @@
 
 #include "Process.h"
 
-#include <cstdlib>
 #include <dlfcn.h>
 #include <iostream>
 
@@ -45,22 +44,12 @@ ScreenLoader::ScreenLoader(int& argc, char** argv, std::string applicationDirect
 // The module stays loaded: Qt is not made to be unloaded.
 ScreenLoader::~ScreenLoader() = default;
 
-bool ScreenLoader::DisplayNamed() const {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return true;
-        }
-    }
-    return false;
-}
-
 Screen* ScreenLoader::Get() {
     if (m_screen) {
         return *m_screen;
     }
     m_screen = nullptr;
-    if (!DisplayNamed()) {
+    if (!HasDisplay()) {
         return nullptr;
     }
     const DisplayReach reach = ReachDisplay();
@@ -105,6 +94,6 @@ bool OnDemandLauncher::ShowMainWindow() {
         screen->ShowMainWindow(m_applicationDirectory);
         return true;
     }
-    std::cerr << kNoDisplayAvailable << (m_loader.DisplayNamed() ? "" : kNoneNamed) << kNoWindow << std::flush;
+    std::cerr << kNoDisplayAvailable << (HasDisplay() ? "" : kNoneNamed) << kNoWindow << std::flush;
     return false;
 }

@@ -20,11 +20,9 @@ public:
     ScreenLoader& operator=(const ScreenLoader&) = delete;
 
     // The screen, reached, loaded and opened at the first call. Null when nothing can be shown: when no display
-    // is named, or (after one line on stderr that says why) when the named display cannot be reached or opened,
-    // or the module cannot be loaded.
+    // is named (HasDisplay), or (after one line on stderr that says why) when the named display cannot be reached or
+    // opened, or the module cannot be loaded.
     Screen* Get();
-    // True when DISPLAY or WAYLAND_DISPLAY names a display, reachable or not.
-    bool DisplayNamed() const;
 
 private:
     int& m_argc;
