@@ -74,6 +74,14 @@ protected:
         }
     }
 
+    // The first place failed: the application directory took the file, and the old one is as it was.
+    void ExpectFellBack(const ProgramResult& result) {
+        EXPECT_EQ(result.status, 3);
+        EXPECT_EQ(result.out, kFallback);
+        EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
+        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    }
+
     void ExpectNothingChanged() {
         EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
         EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");

@@ -91,10 +91,7 @@ TEST_F(FaultMatrix, AReadOnlyOutputIsLeftAlone) {
     SetReadOnly(m_out + "itemlist.conf", true);
     const ProgramResult result = Convert(m_input, m_out);
     SetReadOnly(m_out + "itemlist.conf", false);
-    EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out, kFallback);
-    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
-    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    ExpectFellBack(result);
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
 
@@ -126,10 +123,7 @@ TEST_F(FaultMatrix, AnOutputHeldByAnotherProgramFallsBackInTime) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const ProgramResult result = Convert(m_input, m_out);
     ::CloseHandle(held);
-    EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out, kFallback);
-    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
-    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    ExpectFellBack(result);
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
 
