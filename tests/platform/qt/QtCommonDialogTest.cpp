@@ -89,10 +89,19 @@ class QtCommonDialogTest : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<TempDir> m_config;
     std::unique_ptr<TempDir> m_dir;
     QString Folder(const std::string& name) const { return QString::fromStdString(*m_dir / name); }
 
 private slots:
+    // The file dialog keeps its history and its list's column widths in the user's settings, and brings them back
+    // next time: each run starts from none, and leaves the user's own alone.
+    void initTestCase() {
+        m_config = std::make_unique<TempDir>();
+        QVERIFY(qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config->Path())));
+    }
+    void cleanupTestCase() { m_config.reset(); }
+
     void init() {
         m_dir = std::make_unique<TempDir>();
         std::filesystem::create_directory(PathOf(*m_dir / "in"));
