@@ -3,11 +3,32 @@
 #include "FileSystemObject.h"
 #include "TestFiles.h"
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+namespace {
+
+// Set to make the next status query of an open file fail, as on an I/O error.
+std::atomic<bool> g_failNextStatus{false};
+
+} // namespace
+
+// Stands in for the C library's fstat in this test program.
+extern "C" int fstat(int fd, struct stat* info) noexcept {
+    if (g_failNextStatus.exchange(false)) {
+        errno = EIO;
+        return -1;
+    }
+    using Function = int (*)(int, struct stat*);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "fstat"));
+    return real(fd, info);
+}
 
 namespace {
 
@@ -29,6 +50,13 @@ TEST(Descriptors, AreReleasedWhenAnInputIsTurnedDown) {
         EXPECT_THROW(fso.OpenTextFile(path), Error) << path;
         EXPECT_EQ(OpenDescriptors(), before) << path;
     }
+    // A file that opens but whose status cannot be read.
+    WriteFile(dir / "itemlist.ini", "item\r\n");
+    const std::size_t before = OpenDescriptors();
+    g_failNextStatus = true;
+    EXPECT_THROW(fso.OpenTextFile(dir / "itemlist.ini"), Error);
+    EXPECT_FALSE(g_failNextStatus) << "the status was never asked for";
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST(Descriptors, AreReleasedWhenAWriteFails) {
