@@ -1,10 +1,15 @@
 // Turns one line of a Y'z Dock item list into one RK Launcher item section.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace modCommands {
+
+// An ItemBlock is never longer than its line plus this: every field appears in it at most once, and its fixed texts
+// (section header, keys, line breaks) add up to less.
+inline constexpr std::size_t kLongestBlockOverhead = 128;
 
 // The ItemBlock for one YzItemLine (a line without its line break, fields separated by TAB): empty for an empty
 // line, a separator section for a line without TAB, otherwise an [RKDockItem] section of key = value lines.

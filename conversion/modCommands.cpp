@@ -4,11 +4,11 @@
 #include "CommonDialog.h"
 #include "Error.h"
 #include "FileSystemObject.h"
-#include "Memory.h"
 #include "MessageBox.h"
 #include "Process.h"
 
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 namespace modCommands {
@@ -21,10 +21,15 @@ constexpr const char* kSaveDialogTitle = "Select where to save your file";
 constexpr const char* kFallbackMessage = "No directory selected. Saving in application directory.";
 constexpr const char* kFirstPlaceFailed = "Tarvenne: the output file could not be written there: ";
 
-void WriteTextFile(const std::string& path, const std::string& text) {
+constexpr std::string_view kCrLf = "\r\n";
+
+// Puts the text into a stream; called once for each place the output is written to.
+using TextWriter = std::function<void(TextStream&)>;
+
+void WriteTextFile(const std::string& path, const TextWriter& write) {
     FileSystemObject fso;
     TextStream stream = fso.CreateTextFile(path);
-    stream.Write(text);
+    write(stream);
     stream.Close();
 }
 
@@ -42,7 +47,7 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
 }
 
 // Room for the joined text of a typical item list, about twice its input, so that the text is not moved as it
-// grows. Only a guess: the text still grows when it needs more.
+// grows. Only a guess: the text still grows when it needs more, and never holds more than its memory limit.
 std::size_t ExpectedOutputSize(const std::string& inputPath) {
     std::error_code error;
     // Paths are UTF-8 on every system; a plain std::string path would be read in the system's code page.
@@ -61,7 +66,13 @@ int CountLines(const std::string& path) {
         if (count == std::numeric_limits<int>::max()) {
             throw Error(ErrorKind::TooManyLines, path + ": more lines than a line number can hold");
         }
-        stream.SkipLine();
+        try {
+            stream.SkipLine();
+        } catch (Error& error) {
+            // A line too long to read: the message names it.
+            error.SetLineNumber(count + 1);
+            throw;
+        }
         ++count;
     }
     stream.Close();
@@ -83,30 +94,34 @@ std::string GetLine(const std::string& path, int n) {
 SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
                     const RunContext& context) {
     const int count = CountLines(inputPath);
-    std::string text;
+    JoinedText text(ExpectedOutputSize(inputPath));
     {
         // Lines 1 to count in order, through one sequential stream rather than a GetLine per line, so that the
         // run stays linear in the size of the input.
         FileSystemObject fso;
         TextStream stream = fso.OpenTextFile(inputPath);
-        text.reserve(ExpectedOutputSize(inputPath));
-        AdviseLargeBuffer(text.data(), text.capacity());
         for (int i = 1; i <= count; ++i) {
             try {
-                AppendYzLineToRK(stream.ReadLineView(), text);
+                const std::string_view line = stream.ReadLineView();
+                text.Append(line.size() + kLongestBlockOverhead + kCrLf.size(), [line](std::string& out) {
+                    AppendYzLineToRK(line, out);
+                    out += kCrLf;
+                });
             } catch (Error& error) {
                 error.SetLineNumber(i);
                 throw;
             }
-            text += "\r\n";
         }
         stream.Close();
     }
+    text.Finish();
     return SaveOutput(text, kOutputDescription, kOutputFileName, directory, context);
 }
 
-SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
-                     const std::optional<std::string>& directory, const RunContext& context) {
+namespace {
+
+SavedFile SaveWith(const TextWriter& text, const std::string& description, const std::string& fileName,
+                   const std::optional<std::string>& directory, const RunContext& context) {
     std::string firstFailure;
     try {
         const std::string path =
@@ -127,6 +142,18 @@ SavedFile SaveOutput(const std::string& text, const std::string& description, co
         throw Error(error.Kind(), firstFailure + "; then " + error.what());
     }
     return {path, true};
+}
+
+} // namespace
+
+SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
+                     const std::optional<std::string>& directory, const RunContext& context) {
+    return SaveWith([&text](TextStream& stream) { stream.Write(text); }, description, fileName, directory, context);
+}
+
+SavedFile SaveOutput(const JoinedText& text, const std::string& description, const std::string& fileName,
+                     const std::optional<std::string>& directory, const RunContext& context) {
+    return SaveWith([&text](TextStream& stream) { text.WriteTo(stream); }, description, fileName, directory, context);
 }
 
 } // namespace modCommands

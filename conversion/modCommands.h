@@ -1,6 +1,7 @@
 // The conversion run: read a Y'z Dock item list, convert every line, write the RK Launcher item list.
 #pragma once
 
+#include "JoinedText.h"
 #include "YzLineToRK.h"
 
 #include <optional>
@@ -44,6 +45,9 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
 // directory instead; only a failure of that second attempt is raised. An existing file is replaced only by a
 // complete one.
 SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
+                     const std::optional<std::string>& directory, const RunContext& context);
+// As above, for a run's joined text, which may be partly in a scratch file: each attempt writes it whole.
+SavedFile SaveOutput(const JoinedText& text, const std::string& description, const std::string& fileName,
                      const std::optional<std::string>& directory, const RunContext& context);
 
 } // namespace modCommands

@@ -10,6 +10,7 @@ enum class ErrorKind {
     CannotOpen,        // the input file is missing, unreadable or not a regular file
     EndOfStream,       // a line was asked for past the end of the file
     TooManyLines,      // the input has more lines than a line number can hold
+    LineTooLong,       // an input line is longer than TextStream::kLongestLine
     CannotWrite,       // the output file could not be created, written or closed
     NoPlaceChosen,     // the Save dialog was cancelled or could not be shown
 };

@@ -18,6 +18,9 @@ namespace {
 // size that reads a large file in few, large pieces.
 constexpr std::size_t kInitialBufferSize = 4 * 1024;
 constexpr std::size_t kFullBufferSize = 256 * 1024;
+// Room for the longest line, its line break and one more read. A buffer that doubles past the longest line goes
+// straight to this size, so that it is never moved once more for a few bytes.
+constexpr std::size_t kLargestBufferSize = TextStream::kLongestLine + kFullBufferSize;
 
 // First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
 // of the work of reading a file.
@@ -68,7 +71,8 @@ bool TextStream::Fill() {
         m_begin = 0;
     }
     if (m_end == m_buffer.size() || m_buffer.size() < kFullBufferSize) {
-        m_buffer.resize(m_buffer.size() * 2);
+        const std::size_t doubled = m_buffer.size() * 2;
+        m_buffer.resize(doubled >= kLongestLine ? kLargestBufferSize : doubled);
     }
     const std::size_t count = ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (count == 0) {
@@ -77,6 +81,13 @@ bool TextStream::Fill() {
     }
     m_end += count;
     return true;
+}
+
+void TextStream::CheckLineLength(std::size_t length) const {
+    if (length > kLongestLine) {
+        throw Error(ErrorKind::LineTooLong,
+                    m_path + ": a line is longer than " + std::to_string(kLongestLine / (1024 * 1024)) + " MiB");
+    }
 }
 
 std::string_view TextStream::NextLine() {
@@ -88,6 +99,9 @@ std::string_view TextStream::NextLine() {
         const char* data = m_buffer.data();
         const char* lineBreak = FindLineBreak(data + scan, data + m_end);
         if (lineBreak == data + m_end) {
+            // Unread bytes without a line break: a line that is already too long is refused before the buffer grows
+            // for more of it.
+            CheckLineLength(m_end - m_begin);
             if (m_eof) {
                 if (m_begin == m_end) {
                     throw Error(ErrorKind::EndOfStream, "end of file");
@@ -102,6 +116,7 @@ std::string_view TextStream::NextLine() {
             continue;
         }
         const std::size_t lineEnd = static_cast<std::size_t>(lineBreak - data);
+        CheckLineLength(lineEnd - m_begin);
         if (*lineBreak == '\r' && lineEnd + 1 == m_end && !m_eof) {
             // Whether this CR is part of a CR LF depends on the byte that has not been read yet.
             const std::size_t scanned = lineEnd - m_begin;

@@ -12,6 +12,11 @@
 // Every failure is raised as an Error. Streams come from FileSystemObject.
 class TextStream {
 public:
+    // The longest line a stream reads, skips or tests for: a longer one raises LineTooLong. A whole line is held in
+    // memory while it is read, so without a bound a file without any line break would be held whole. No item list
+    // comes near it.
+    static constexpr std::size_t kLongestLine = 64 * 1024 * 1024;
+
     TextStream(TextStream&& other) noexcept;
     TextStream& operator=(TextStream&& other) = delete;
     TextStream(const TextStream&) = delete;
@@ -23,7 +28,8 @@ public:
     bool AtEndOfStream();
     // Moves past one line and its line break; raises EndOfStream when no line is left.
     void SkipLine();
-    // The next line without its line break; raises EndOfStream when no line is left.
+    // The next line without its line break; raises EndOfStream when no line is left, and LineTooLong for a line
+    // longer than kLongestLine (as SkipLine does).
     std::string ReadLine();
     // As ReadLine, without a copy: the view stays valid until the stream is next used.
     std::string_view ReadLineView();
@@ -45,6 +51,7 @@ private:
 
     bool Fill();
     std::string_view NextLine();
+    void CheckLineLength(std::size_t length) const;
 
     // The file operations, one set per system: reads up to size bytes (0 at the end of the file), and releases the
     // file, removing an unfinished temporary file.

@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "MessageBox.h"
 #include "Process.h"
+#include "TextStream.h"
 #include "modCommands.h"
 
 #include <new>
@@ -36,6 +37,9 @@ std::string FailureReason(const Error& error) {
         return std::string("The input file could not be read (") + error.what() + ").";
     case ErrorKind::TooManyLines:
         return "The input file has more lines than can be converted.";
+    case ErrorKind::LineTooLong:
+        return LineText(error) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
+               " MiB, the longest line that can be converted.";
     case ErrorKind::CannotWrite:
         return std::string("The output file could not be written (") + error.what() + ").";
     case ErrorKind::NoPlaceChosen:

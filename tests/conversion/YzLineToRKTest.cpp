@@ -38,6 +38,8 @@ class YzLineToRKTest : public testing::TestWithParam<Conversion> {};
 
 TEST_P(YzLineToRKTest, GivesTheSection) {
     EXPECT_EQ(YzLineToRK(GetParam().line), GetParam().block);
+    // A run makes room for a section by this bound before it is converted.
+    EXPECT_LE(GetParam().block.size(), GetParam().line.size() + modCommands::kLongestBlockOverhead);
 }
 
 const std::string kSeparator = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n";
@@ -48,6 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"WorkedExample", Editor("type.app"),
                    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nicon = C:\\Apps\\editor.ico\r\n"
                    "link = C:\\Apps\\editor.exe\r\nworkFolder = C:\\Apps\r\nshow = normal\r\n"},
+        Conversion{"EveryKeyOfAShortcut", Fields({"", "type.app", "", "x", "w", "12345", "00000000", "i"}),
+                   "[RKDockItem]\r\ntype = shortcut\r\nname = \r\nicon = i\r\nlink = \r\nworkFolder = w\r\n"
+                   "arguments = x\r\nshow = \r\n"},
         Conversion{"NonAppIsAShortcutToo", Editor("type.nonapp"),
                    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nicon = C:\\Apps\\editor.ico\r\n"
                    "link = C:\\Apps\\editor.exe\r\nworkFolder = C:\\Apps\r\nshow = normal\r\n"},

@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(!expectedFailure);
     FUZZ_CHECK(block == reference::Convert(line));
+    FUZZ_CHECK(block.size() <= line.size() + modCommands::kLongestBlockOverhead);
     if (line.empty()) {
         FUZZ_CHECK(block.empty());
         return 0;
