@@ -1,9 +1,13 @@
 // Layout and painting of the message box window.
 #include "MessageDialog.h"
 
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFontMetricsF>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -55,11 +59,28 @@ qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
     return best;
 }
 
+// A button's text as the user reads it: an "&" before an access key is not shown, "&&" shows one "&".
+QString WithoutAccessKeys(const QString& text) {
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
 QStyle::StandardPixmap IconFor(MsgBoxStyle style) {
     return style == MsgBoxStyle::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
 }
 
 } // namespace
+
+int PromptWidthLimit(const QScreen* screen) {
+    constexpr int kWithoutScreen = 1600;
+    return screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : kWithoutScreen;
+}
 
 PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
     : QWidget(parent), m_maximumWidth(maximumWidth) {
@@ -126,9 +147,8 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
     layout->setHorizontalSpacing(style == MsgBoxStyle::OkOnly ? 0 : 16);
 
     const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
-    const int maximumWidth = screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : 1600;
-    auto* promptView = new PromptView(prompt, maximumWidth, this);
-    promptView->setObjectName(QStringLiteral("prompt"));
+    m_prompt = new PromptView(prompt, PromptWidthLimit(screen), this);
+    m_prompt->setObjectName(QStringLiteral("prompt"));
 
     if (style != MsgBoxStyle::OkOnly) {
         auto* icon = new QLabel(this);
@@ -137,9 +157,28 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
         icon->setPixmap(this->style()->standardIcon(IconFor(style), nullptr, this).pixmap(extent, extent));
         layout->addWidget(icon, 0, 0, Qt::AlignTop);
     }
-    layout->addWidget(promptView, 0, 1);
+    layout->addWidget(m_prompt, 0, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    layout->addWidget(buttons, 1, 0, 1, 2);
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(m_buttons, 1, 0, 1, 2);
+}
+
+QString MessageDialog::CopyText() const {
+    const QString rule = QString(27, QLatin1Char('-')) + QLatin1Char('\n');
+    QString buttons;
+    for (const QAbstractButton* button : m_buttons->buttons()) {
+        buttons += WithoutAccessKeys(button->text()) + QStringLiteral("   ");
+    }
+    return rule + windowTitle() + QLatin1Char('\n') + rule + m_prompt->Lines().join(QLatin1Char('\n')) +
+           QLatin1Char('\n') + rule + buttons + QLatin1Char('\n') + rule;
+}
+
+void MessageDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(CopyText());
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -7,6 +7,12 @@
 #include <QList>
 #include <QString>
 
+class QScreen;
+
+// The widest a prompt may be shown on screen: nine tenths of its available width, or where no screen is known (none
+// is connected yet, say), a fixed width that fits a usual one.
+int PromptWidthLimit(const QScreen* screen);
+
 // The prompt as plain text, line by line, never wrapped. TABs advance to evenly spaced tab stops whose spacing is
 // chosen so that text following TABs lines up across the lines. Lines too wide for the screen are shortened in the
 // middle.
@@ -39,9 +45,23 @@ private:
     QSize m_size;
 };
 
+class QDialogButtonBox;
+
 class MessageDialog : public QDialog {
     Q_OBJECT
 public:
     // CR LF, a lone CR and a lone LF in the prompt each break a line.
     MessageDialog(const QString& prompt, MsgBoxStyle style, const QString& title, QWidget* parent = nullptr);
+
+    // What Ctrl+C (or Ctrl+Insert) puts on the clipboard: the title, the prompt and the buttons between lines of
+    // dashes, as a Windows message box copies itself, so that a user can paste the message into a report on either
+    // system. Lines end with LF; the prompt's lines are those shown.
+    QString CopyText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    PromptView* m_prompt;
+    QDialogButtonBox* m_buttons;
 };

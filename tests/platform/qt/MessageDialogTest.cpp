@@ -2,9 +2,11 @@
 #include "MessageDialog.h"
 #include "DialogLook.h"
 #include "QtCommonDialog.h"
+#include "TestFiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetricsF>
@@ -15,6 +17,7 @@
 #include <QScreen>
 #include <QtTest>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -33,6 +36,13 @@ class MessageDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The file dialogs opened here keep their history in the user's settings: a folder of the run's own takes them.
+    void initTestCase() {
+        m_config = std::make_unique<TempDir>();
+        QVERIFY(qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config->Path())));
+    }
+    void cleanupTestCase() { m_config.reset(); }
+
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
     void titleAndIcon_data() {
@@ -52,6 +62,53 @@ private slots:
         QVERIFY(dialog.isModal());
         QCOMPARE(dialog.parentWidget(), &owner);
         QCOMPARE(dialog.findChild<QLabel*>("icon") != nullptr, icon);
+    }
+
+    // Ctrl+C (and Ctrl+Insert) copies the box in the layout of a Windows message box and leaves it open; Enter still
+    // dismisses it.
+    void copyPutsTheBoxOnTheClipboard_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("copied");
+        const QString rule = QStringLiteral("---------------------------\n");
+        QTest::newRow("confirmation") << "Tarvenne"
+                                      << "New file written to /tmp/o & p/" << 64 << int(Qt::Key_C)
+                                      << rule + "Tarvenne\n" + rule + "New file written to /tmp/o & p/\n" + rule +
+                                             "OK   \n" + rule;
+        QTest::newRow("every line break")
+            << "Tarvenne"
+            << "Failed.\r\n\r\nInput: a\rb\nc" << 16 << int(Qt::Key_C)
+            << rule + "Tarvenne\n" + rule + "Failed.\n\nInput: a\nb\nc\n" + rule + "OK   \n" + rule;
+        QTest::newRow("insert, tabs kept")
+            << "About Tarvenne"
+            << "yzrk\t:\tY'z" << 0 << int(Qt::Key_Insert)
+            << rule + "About Tarvenne\n" + rule + "yzrk\t:\tY'z\n" + rule + "OK   \n" + rule;
+    }
+
+    void copyPutsTheBoxOnTheClipboard() {
+        QFETCH(QString, title);
+        QFETCH(QString, prompt);
+        QFETCH(int, style);
+        QFETCH(int, key);
+        QFETCH(QString, copied);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        MessageDialog dialog(prompt, static_cast<MsgBoxStyle>(style), title);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // The keys reach the OK button, which has the focus, and go on to the box.
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != nullptr);
+        QCOMPARE(focused, dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+        QTest::keyClick(focused, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), copied);
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(focused, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(QApplication::clipboard()->text(), copied);
     }
 
     // The command-line help: fifteen lines, none wrapped or cut, and the text after the TABs in line.
@@ -140,12 +197,13 @@ private slots:
         QVERIFY(prompt != nullptr);
         const QScreen* screen = dialog.screen();
         QVERIFY(screen != nullptr);
-        QVERIFY(prompt->sizeHint().width() <= screen->availableGeometry().width() * 9 / 10);
+        QCOMPARE(prompt->sizeHint().width(), screen->availableGeometry().width() * 9 / 10);
+        QCOMPARE(PromptWidthLimit(screen), screen->availableGeometry().width() * 9 / 10);
         QVERIFY(!prompt->grab().isNull());
         // Without a screen to measure, a fixed bound stands in.
-        PromptView unbounded(path, 1600);
-        QCOMPARE(unbounded.sizeHint().width(), 1600);
-        QVERIFY(!unbounded.grab().isNull());
+        PromptView withoutScreen(path, PromptWidthLimit(nullptr));
+        QCOMPARE(withoutScreen.sizeHint().width(), 1600);
+        QVERIFY(!withoutScreen.grab().isNull());
     }
 
     // The program's look for dialogs: its icon in every title bar, and no stand-in icons on the buttons where the
@@ -192,6 +250,9 @@ private slots:
         QFETCH(QStringList, nameFilters);
         QCOMPARE(NameFiltersFromFilter(filter.toStdString()), nameFilters);
     }
+
+private:
+    std::unique_ptr<TempDir> m_config;
 };
 
 QTEST_MAIN(MessageDialogTest)
