@@ -133,6 +133,9 @@ protected:
         return copied;
     }
 
+    // What the program wrote on stderr, to show with a wrong status.
+    std::string Err() const { return ReadFile(m_dir / "stderr").value_or(""); }
+
     // Waits for the program to end; a window that it shows meanwhile fails the test at once.
     int ExitStatus() {
         const auto deadline = std::chrono::steady_clock::now() + kShowTimeout;
@@ -203,7 +206,7 @@ TEST_P(MainWindowOnScreen, ShowsAndEndsWithZero) {
         m_display->AskToClose(window->id);
     }
     EXPECT_TRUE(m_display->WaitUntilGone(window->id, kActTimeout));
-    EXPECT_EQ(ExitStatus(), 0);
+    EXPECT_EQ(ExitStatus(), 0) << Err();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, MainWindowOnScreen,
@@ -255,7 +258,7 @@ TEST_P(ConversionOnScreen, ShowsItsBoxesThenEnds) {
     for (const std::string& box : boxes) {
         EXPECT_EQ(AnswerBox(box.substr(0, 120)), box);
     }
-    EXPECT_EQ(ExitStatus(), outcome == Outcome::Written ? 0 : outcome == Outcome::Failed ? 1 : 3);
+    EXPECT_EQ(ExitStatus(), outcome == Outcome::Written ? 0 : outcome == Outcome::Failed ? 1 : 3) << Err();
     // Every window mapped during the run was one of the boxes: no main window, and with -s and success nothing at
     // all, not even for a moment.
     EXPECT_EQ(m_display->MappedWindows().size() - mappedBefore, boxes.size());
