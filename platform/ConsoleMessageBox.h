@@ -8,6 +8,7 @@
 // Critical messages go to the error stream, all others to the output stream, one prompt line per text line.
 class ConsoleMessageBox : public MessageBox {
 public:
+    // On the console: the program's standard output and standard error.
     ConsoleMessageBox();
     ConsoleMessageBox(std::ostream& out, std::ostream& err);
 
@@ -18,6 +19,10 @@ protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
 
 private:
-    std::ostream& m_out;
-    std::ostream& m_err;
+    std::ostream& Out() const;
+    std::ostream& Err() const;
+
+    // Null for the console, whose streams are made only once something is printed.
+    std::ostream* m_out = nullptr;
+    std::ostream* m_err = nullptr;
 };

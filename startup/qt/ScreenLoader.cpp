@@ -3,8 +3,10 @@
 
 #include "Process.h"
 
+#include <cstdio>
 #include <dlfcn.h>
-#include <iostream>
+#include <initializer_list>
+#include <string_view>
 
 namespace {
 
@@ -12,6 +14,15 @@ namespace {
 #ifndef TARVENNE_MODULE_FROM_BINARY
 #define TARVENNE_MODULE_FROM_BINARY "../lib/tarvenne"
 #endif
+
+// A line on stderr, in parts. Through the C library rather than std::cerr: <iostream> would be set up before main
+// in every run, also in the many that never print.
+void PrintError(std::initializer_list<std::string_view> parts) {
+    for (const std::string_view part : parts) {
+        std::fwrite(part.data(), 1, part.size(), stderr);
+    }
+    std::fflush(stderr);
+}
 
 constexpr const char* kCannotReach = "Tarvenne: the display cannot be reached: ";
 constexpr const char* kCannotOpen = "Tarvenne: the display cannot be opened: ";
@@ -54,7 +65,7 @@ Screen* ScreenLoader::Get() {
     }
     const DisplayReach reach = ReachDisplay();
     if (!reach.reachable) {
-        std::cerr << kCannotReach << reach.unreachable << '\n' << std::flush;
+        PrintError({kCannotReach, reach.unreachable, "\n"});
         return nullptr;
     }
     std::string error;
@@ -62,13 +73,13 @@ Screen* ScreenLoader::Get() {
     const auto open =
         module != nullptr ? reinterpret_cast<OpenScreenFunction>(::dlsym(module, kOpenScreenName)) : nullptr;
     if (open == nullptr) {
-        std::cerr << kCannotLoad << (module != nullptr ? ::dlerror() : error) << '\n' << std::flush;
+        PrintError({kCannotLoad, module != nullptr ? std::string_view(::dlerror()) : std::string_view(error), "\n"});
         return nullptr;
     }
     std::string reason;
     m_owned.reset(open(&m_argc, m_argv, reach.platform.c_str(), &reason));
     if (!m_owned) {
-        std::cerr << kCannotOpen << reason << '\n' << std::flush;
+        PrintError({kCannotOpen, reason, "\n"});
         return nullptr;
     }
     m_screen = m_owned.get();
@@ -94,6 +105,6 @@ bool OnDemandLauncher::ShowMainWindow() {
         screen->ShowMainWindow(m_applicationDirectory);
         return true;
     }
-    std::cerr << kNoDisplayAvailable << (HasDisplay() ? "" : kNoneNamed) << kNoWindow << std::flush;
+    PrintError({kNoDisplayAvailable, HasDisplay() ? "" : kNoneNamed, kNoWindow});
     return false;
 }
