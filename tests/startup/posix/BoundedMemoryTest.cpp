@@ -29,6 +29,13 @@ constexpr long kPeakBoundKiB = 300 * 1000;
 constexpr std::size_t kWordLines = 6'000'000;
 const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
 const std::string kOld = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
+// Items around the one-word lines, so that the parts of the output cannot change places unseen.
+const std::string kFirstItem = "First\ttype.app\tC:\\f.exe\t-\t\t12345normal\t1\n";
+const std::string kFirstBlock =
+    "[RKDockItem]\r\ntype = shortcut\r\nname = First\r\nlink = C:\\f.exe\r\nshow = normal\r\n\r\n";
+const std::string kLastItem = "Last\ttype.app\tC:\\l.exe\t-\t\t12345normal\t1\n";
+const std::string kLastBlock =
+    "[RKDockItem]\r\ntype = shortcut\r\nname = Last\r\nlink = C:\\l.exe\r\nshow = normal\r\n\r\n";
 
 struct Measured {
     int status = -1; // the exit status, or -1 when the program did not exit by itself
@@ -53,12 +60,14 @@ Measured Finish(pid_t child, const std::string& errPath) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss, ReadFile(errPath).value_or("")};
 }
 
-// The same block count times over, and nothing else.
-bool IsRepeated(const std::string& text, const std::string& block, std::size_t count) {
-    if (text.size() != block.size() * count) {
+// first, then block count times over, then last, and nothing else.
+bool IsRepeated(const std::string& text, const std::string& first, const std::string& block, std::size_t count,
+                const std::string& last) {
+    if (text.size() != first.size() + block.size() * count + last.size() || !text.starts_with(first) ||
+        !text.ends_with(last)) {
         return false;
     }
-    for (std::size_t at = 0; at < text.size(); at += block.size()) {
+    for (std::size_t at = first.size(); at < first.size() + block.size() * count; at += block.size()) {
         if (std::memcmp(text.data() + at, block.data(), block.size()) != 0) {
             return false;
         }
@@ -107,7 +116,7 @@ class OutputLargerThanMemory : public BoundedMemory, public testing::WithParamIn
 
 TEST_P(OutputLargerThanMemory, IsWrittenWholeWithinTheBound) {
     const Spill& c = GetParam();
-    WriteFile(m_input, WordLines(kWordLines) + (c.badLastLine ? "Editor\ttype.app\n" : ""));
+    WriteFile(m_input, kFirstItem + WordLines(kWordLines) + kLastItem + (c.badLastLine ? "Editor\ttype.app\n" : ""));
     std::vector<std::string> environment{"TMPDIR=" + (c.tmpdirMissing ? m_dir / "missing" : m_tmp)};
     if (c.noUnnamedFiles) {
         environment = WithSeam({environment.front(), "TARVENNE_TEST_NO_TMPFILE=1"});
@@ -119,13 +128,14 @@ TEST_P(OutputLargerThanMemory, IsWrittenWholeWithinTheBound) {
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
     if (c.badLastLine) {
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_NE(run.err.find("Line " + std::to_string(kWordLines + 1) + " is missing a field."), std::string::npos)
+        EXPECT_NE(run.err.find("Line " + std::to_string(kWordLines + 3) + " is missing a field."), std::string::npos)
             << run.err;
         EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kOld);
         return;
     }
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(IsRepeated(ReadFile(m_out + "itemlist.conf").value_or(""), kSeparatorBlock, kWordLines));
+    EXPECT_TRUE(IsRepeated(ReadFile(m_out + "itemlist.conf").value_or(""), kFirstBlock, kSeparatorBlock, kWordLines,
+                           kLastBlock));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, OutputLargerThanMemory,
