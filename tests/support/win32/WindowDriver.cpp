@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace win32test {
 
@@ -454,7 +456,15 @@ std::optional<ShownBox> ReadMessageBox(Window box) {
     if (box == nullptr) {
         return std::nullopt;
     }
-    return ShownBox{WindowText(box), WindowText(ControlById(box, ids::kMessageBoxText)), IconOf(box)};
+    // A box can be listed before it is filled in: on a loaded machine Wine shows the box's window a moment before
+    // it sets the prompt. Every prompt has some text, so an empty one is waited out (for a while; then read as it
+    // is).
+    const Window prompt = ControlById(box, ids::kMessageBoxText);
+    const std::optional<std::string> filled = Poll(Timeout(3000), [&]() -> std::optional<std::string> {
+        std::string text = WindowText(prompt);
+        return text.empty() ? std::nullopt : std::optional(std::move(text));
+    });
+    return ShownBox{WindowText(box), filled.value_or(WindowText(prompt)), IconOf(box)};
 }
 
 bool AnswerMessageBox(Window box, int buttonId) {
