@@ -117,18 +117,6 @@ std::wstring CheckedTarget(const std::string& path, std::wstring target) {
     return target;
 }
 
-// A name for the temporary file: short and fixed in shape, so that it fits wherever the target's name fits.
-std::wstring TemporaryName() {
-    static std::mt19937 random{std::random_device{}()};
-    constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
-    std::wstring name = L".tarvenne-";
-    for (int i = 0; i < 6; ++i) {
-        name += kLetters[pick(random)];
-    }
-    return name;
-}
-
 // Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...). The
 // temporary file's name may be longer than the target's, so the long form starts a little before that limit.
 std::wstring LongPathForm(std::wstring full) {
@@ -168,6 +156,17 @@ std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
         }
         full.resize(length);
     }
+}
+
+std::wstring RandomName(std::wstring_view prefix, int count) {
+    static std::mt19937 random{std::random_device{}()};
+    constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
+    std::wstring name(prefix);
+    for (int i = 0; i < count; ++i) {
+        name += kLetters[pick(random)];
+    }
+    return name;
 }
 
 std::wstring DirectoryPartOf(std::wstring_view path) {
@@ -243,7 +242,8 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path) {
 
     const std::wstring directory = DirectoryPartOf(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring tempPath = directory + L'\\' + TemporaryName();
+        // Short and fixed in shape, so that the name fits wherever the target's name fits.
+        const std::wstring tempPath = directory + L'\\' + RandomName(L".tarvenne-", 6);
         // Others may read it (a virus scanner looks at new files), but it is ours alone until it is in place.
         const HANDLE file = ::CreateFileW(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);

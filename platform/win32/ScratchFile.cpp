@@ -4,9 +4,9 @@
 
 #include "Error.h"
 #include "Unicode.h"
+#include "Win32Files.h"
 
 #include <algorithm>
-#include <random>
 #include <windows.h>
 
 namespace {
@@ -16,17 +16,6 @@ constexpr std::size_t kLargestCall = 1U << 30;
 
 HANDLE HandleOf(std::intptr_t file) {
     return reinterpret_cast<HANDLE>(file);
-}
-
-std::wstring ScratchName() {
-    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    static std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
-    std::wstring name = L"tarvenne-";
-    for (int i = 0; i < 8; ++i) {
-        name += kLetters[pick(random)];
-    }
-    return name + L".tmp";
 }
 
 OVERLAPPED At(std::uint64_t offset) {
@@ -52,7 +41,7 @@ ScratchFile::ScratchFile() : m_file(reinterpret_cast<std::intptr_t>(INVALID_HAND
     m_place = Utf8FromWide(directory);
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
-        const std::wstring path = directory + L'\\' + ScratchName();
+        const std::wstring path = directory + L'\\' + RandomName(L"tarvenne-", 8) + L".tmp";
         const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) {

@@ -17,6 +17,9 @@ std::wstring FullNativePath(const std::string& path, ErrorKind kind);
 // The folder part of a full path, without a trailing separator: "C:" for a file at a drive's root.
 std::wstring DirectoryPartOf(std::wstring_view path);
 
+// A name of prefix and then count random letters and digits, for a file of the program's own beside others.
+std::wstring RandomName(std::wstring_view prefix, int count);
+
 // True for a name in the system's device space (\\.\NUL, \\.\COM1, \\.\pipe\x, \\?\GLOBALROOT\...): no file on a
 // disk. Drive paths and shares written in that space (\\?\C:\x, \\.\C:\x, \\?\UNC\s\x) are files.
 bool IsDevicePath(std::wstring_view fullPath);
