@@ -44,10 +44,8 @@ JoinedText::JoinedText(std::size_t expectedSize, std::size_t memoryLimit, std::s
 }
 
 std::string& JoinedText::Room(std::size_t most) {
+    // Append has found the memory part too small, or the text spilled already.
     if (!m_scratch) {
-        if (m_memory.size() + most <= m_memory.capacity()) {
-            return m_memory;
-        }
         if (m_memory.size() + most <= m_memoryLimit) {
             Grow(m_memory.size() + most);
             return m_memory;

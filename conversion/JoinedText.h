@@ -56,7 +56,8 @@ public:
     void WriteTo(TextStream& stream) const;
 
 private:
-    // The string to append up to most bytes to, grown within the limit or moved on to the scratch file.
+    // The string to append up to most bytes to when the memory part has no room for them: the memory part grown
+    // within the limit, or what is pending for the scratch file.
     std::string& Room(std::size_t most);
     void Grow(std::size_t needed);
     void Flush();
