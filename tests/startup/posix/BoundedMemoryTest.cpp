@@ -45,17 +45,10 @@ struct Measured {
 
 // Waits for a child started by StartProgram with its stderr in errPath, and reads its peak memory.
 Measured Finish(pid_t child, const std::string& errPath) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    int status = 0;
     rusage usage{};
-    while (::wait4(child, &status, WNOHANG, &usage) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::wait4(child, &status, 0, &usage);
-            ADD_FAILURE() << "the program did not end within 120 s";
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int status = WaitForProgram(child, 120, &usage);
+    if (status == -1) {
+        ADD_FAILURE() << "the program did not end within 120 s";
     }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss, ReadFile(errPath).value_or("")};
 }

@@ -89,14 +89,14 @@ class LeanCommandLine : public ProgramFixture {
 protected:
     std::string m_log = m_dir / "screen.log";
     std::string m_loader = m_dir / "loader";
+    std::string m_runtime;
 
     void SetUp() override {
         ProgramFixture::SetUp();
         AddScreenModule(m_app);
         WriteFile(m_input, kItem);
         std::filesystem::create_directory(m_loader);
-        std::filesystem::create_directory(m_dir / "runtime");
-        std::filesystem::permissions(m_dir / "runtime", std::filesystem::perms::owner_all);
+        m_runtime = MakeRuntimeDirectory(m_dir.Path());
     }
 
     // Runs the copy with the environment, the dynamic loader noting each library it loads, boxes dismissed and the
@@ -105,9 +105,8 @@ protected:
         std::filesystem::remove_all(m_loader);
         std::filesystem::create_directory(m_loader);
         std::filesystem::remove(m_log);
-        environment.insert(environment.end(),
-                           {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + m_loader + "/libs",
-                            "TARVENNE_TEST_SCREEN_LOG=" + m_log, "XDG_RUNTIME_DIR=" + m_dir / "runtime"});
+        environment.insert(environment.end(), {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + m_loader + "/libs",
+                                               "TARVENNE_TEST_SCREEN_LOG=" + m_log, "XDG_RUNTIME_DIR=" + m_runtime});
         return Run(arguments, WithSeam(environment));
     }
 

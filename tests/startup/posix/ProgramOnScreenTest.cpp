@@ -81,16 +81,14 @@ protected:
             FAIL() << error.what();
         }
         AddScreenModule(m_app);
-        // Qt wants a runtime directory of the user's own.
-        std::filesystem::create_directory(PathOf(m_dir / "runtime"));
-        std::filesystem::permissions(PathOf(m_dir / "runtime"), std::filesystem::perms::owner_all);
+        m_runtime = MakeRuntimeDirectory(m_dir.Path());
     }
 
     void Start(const std::vector<std::string>& arguments) {
         // Qt chooses the window system itself, as for a user whose session names only an X display.
         m_child = std::make_unique<Child>(
             StartProgram(m_exe, arguments, m_dir.Path(),
-                         {"DISPLAY=" + m_display->Name(), "QT_QPA_PLATFORM=", "XDG_RUNTIME_DIR=" + m_dir / "runtime"},
+                         {"DISPLAY=" + m_display->Name(), "QT_QPA_PLATFORM=", "XDG_RUNTIME_DIR=" + m_runtime},
                          m_dir / "stdout", m_dir / "stderr"));
     }
 
@@ -154,6 +152,7 @@ protected:
         return m_child->Status();
     }
 
+    std::string m_runtime;
     std::unique_ptr<xtest::DisplaySession> m_display;
     std::unique_ptr<Child> m_child;
     std::vector<xtest::Window> m_seen;

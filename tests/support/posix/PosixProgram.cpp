@@ -79,13 +79,13 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     return child;
 }
 
-int WaitForProgram(pid_t child, int timeoutSeconds) {
+int WaitForProgram(pid_t child, int timeoutSeconds, rusage* usage) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
+    while (::wait4(child, &status, WNOHANG, usage) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
+            ::wait4(child, &status, 0, usage);
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -109,4 +109,11 @@ std::vector<std::string> OpenFilesOf(pid_t child) {
 void AddScreenModule(const std::string& directory) {
     const std::filesystem::path module = std::filesystem::path(TARVENNE_EXECUTABLE).parent_path() / "tarvenne-qt.so";
     std::filesystem::create_symlink(module, directory + "/tarvenne-qt.so");
+}
+
+std::string MakeRuntimeDirectory(const std::string& directory) {
+    const std::string runtime = directory + "/runtime";
+    std::filesystem::create_directory(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    return runtime;
 }
