@@ -13,6 +13,7 @@ enum class ErrorKind {
     LineTooLong,       // an input line is longer than TextStream::kLongestLine
     CannotWrite,       // the output file could not be created, written or closed
     NoPlaceChosen,     // the Save dialog was cancelled or could not be shown
+    InputChanged,      // the input file changed while it was being read
 };
 
 class Error : public std::runtime_error {

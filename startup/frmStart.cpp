@@ -44,6 +44,8 @@ std::string FailureReason(const Error& error) {
         return std::string("The output file could not be written (") + error.what() + ").";
     case ErrorKind::NoPlaceChosen:
         return "No place was chosen for the output file.";
+    case ErrorKind::InputChanged:
+        return "The input file changed while it was being read.";
     }
     return error.what();
 }
