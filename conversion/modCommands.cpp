@@ -7,10 +7,6 @@
 #include "MessageBox.h"
 #include "Process.h"
 
-#include <filesystem>
-#include <functional>
-#include <limits>
-
 namespace modCommands {
 
 namespace {
@@ -19,18 +15,72 @@ constexpr const char* kOutputDescription = "RK Launcher Itemlist";
 constexpr const char* kOutputFileName = "itemlist.conf";
 constexpr const char* kSaveDialogTitle = "Select where to save your file";
 constexpr const char* kFallbackMessage = "No directory selected. Saving in application directory.";
-constexpr const char* kFirstPlaceFailed = "Tarvenne: the output file could not be written there: ";
+constexpr const char* kFirstPlaceFailed = "The output file could not be written there: ";
+constexpr const char* kSavingAs = "Saving it as ";
+constexpr const char* kIsTheInput = ": this is the item list being converted";
+constexpr const char* kInputChanged = ": the file changed while it was being read";
 
 constexpr std::string_view kCrLf = "\r\n";
+// The converted text is handed to the output in pieces of about this size.
+constexpr std::size_t kPieceSize = 256 * 1024;
 
-// Puts the text into a stream; called once for each place the output is written to.
-using TextWriter = std::function<void(TextStream&)>;
+Error InputChanged(const std::string& inputPath) {
+    return Error(ErrorKind::InputChanged, inputPath + kInputChanged);
+}
 
-void WriteTextFile(const std::string& path, const TextWriter& write) {
-    FileSystemObject fso;
-    TextStream stream = fso.CreateTextFile(path);
-    write(stream);
-    stream.Close();
+// Counts the lines of a stream, raising TooManyLines past lastLineNumber; check, when given, sees every line and
+// raises its error with the line's number.
+int CountLinesOf(TextStream& stream, int lastLineNumber, std::string* check = nullptr) {
+    int count = 0;
+    while (!stream.AtEndOfStream()) {
+        if (count == lastLineNumber) {
+            throw Error(ErrorKind::TooManyLines, stream.Path() + ": more lines than a line number can hold");
+        }
+        ++count;
+        try {
+            const std::string_view line = stream.ReadLineView();
+            if (check != nullptr) {
+                check->clear();
+                AppendYzLineToRK(line, *check);
+            }
+        } catch (Error& error) {
+            error.SetLineNumber(count);
+            throw;
+        }
+    }
+    return count;
+}
+
+// The second pass: converts the count lines that the first pass checked into output. Anything that differs from
+// the first pass, in the lines or in the file, means the input changed meanwhile.
+void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std::string& inputPath,
+                 TextStream& output) {
+    input.Rewind();
+    std::string piece;
+    piece.reserve(2 * kPieceSize);
+    try {
+        for (int i = 0; i < count; ++i) {
+            AppendYzLineToRK(input.ReadLineView(), piece);
+            piece += kCrLf;
+            if (piece.size() >= kPieceSize) {
+                output.Write(piece);
+                piece.clear();
+            }
+        }
+        if (!input.AtEndOfStream()) {
+            throw InputChanged(inputPath);
+        }
+    } catch (const Error& error) {
+        if (error.Kind() == ErrorKind::CannotWrite || error.Kind() == ErrorKind::CannotOpen) {
+            throw;
+        }
+        // A line that converted before fails now, or the file ends early.
+        throw InputChanged(inputPath);
+    }
+    if (input.Stamp() != stamp) {
+        throw InputChanged(inputPath);
+    }
+    output.Write(piece);
 }
 
 std::string ChooseSavePath(const std::string& description, const std::string& fileName, CommonDialog* dialog) {
@@ -46,42 +96,43 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
     return dialog->FileName;
 }
 
-// Room for the joined text of a typical item list, about twice its input, so that the text is not moved as it
-// grows. Only a guess: the text still grows when it needs more, and never holds more than its memory limit.
-std::size_t ExpectedOutputSize(const std::string& inputPath) {
-    std::error_code error;
-    // Paths are UTF-8 on every system; a plain std::string path would be read in the system's code page.
-    const std::uintmax_t size =
-        std::filesystem::file_size(std::filesystem::path(std::u8string(inputPath.begin(), inputPath.end())), error);
-    return error ? 0 : static_cast<std::size_t>(size) * 2;
+// The directory value and the file name, joined as they stand; an existing folder named without its trailing
+// separator gets one, so that the file goes into it rather than beside it.
+std::string OutputPath(const std::string& directory, const std::string& fileName, FileSystemObject& files) {
+    const bool separated = directory.empty() || directory.back() == '/' || directory.back() == kNativeSeparator;
+    if (!separated && files.FolderExists(directory)) {
+        return directory + kNativeSeparator + fileName;
+    }
+    return directory + fileName;
+}
+
+// The failures of a place to write to, after which another place is tried; any other failure ends the run.
+bool IsPlaceFailure(const Error& error) {
+    return error.Kind() == ErrorKind::CannotWrite || error.Kind() == ErrorKind::NoPlaceChosen;
+}
+
+std::string WithoutFinalPeriod(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 } // namespace
 
-int CountLines(const std::string& path) {
-    FileSystemObject fso;
-    TextStream stream = fso.OpenTextFile(path);
-    int count = 0;
-    while (!stream.AtEndOfStream()) {
-        if (count == std::numeric_limits<int>::max()) {
-            throw Error(ErrorKind::TooManyLines, path + ": more lines than a line number can hold");
-        }
-        try {
-            stream.SkipLine();
-        } catch (Error& error) {
-            // A line too long to read: the message names it.
-            error.SetLineNumber(count + 1);
-            throw;
-        }
-        ++count;
-    }
+FileSystemObject& RunContext::Files() const {
+    return files != nullptr ? *files : SystemFiles();
+}
+
+int CountLines(const std::string& path, FileSystemObject& files) {
+    TextStream stream = files.OpenTextFile(path);
+    const int count = CountLinesOf(stream, std::numeric_limits<int>::max());
     stream.Close();
     return count;
 }
 
-std::string GetLine(const std::string& path, int n) {
-    FileSystemObject fso;
-    TextStream stream = fso.OpenTextFile(path);
+std::string GetLine(const std::string& path, int n, FileSystemObject& files) {
+    TextStream stream = files.OpenTextFile(path);
     // A number below 1 never meets the counter, so the walk runs off the end and fails there.
     for (int i = 1; i != n; ++i) {
         stream.SkipLine();
@@ -93,67 +144,67 @@ std::string GetLine(const std::string& path, int n) {
 
 SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
                     const RunContext& context) {
-    const int count = CountLines(inputPath);
-    JoinedText text(ExpectedOutputSize(inputPath));
-    {
-        // Lines 1 to count in order, through one sequential stream rather than a GetLine per line, so that the
-        // run stays linear in the size of the input.
-        FileSystemObject fso;
-        TextStream stream = fso.OpenTextFile(inputPath);
-        for (int i = 1; i <= count; ++i) {
-            try {
-                const std::string_view line = stream.ReadLineView();
-                text.Append(line.size() + kLongestBlockOverhead + kCrLf.size(), [line](std::string& out) {
-                    AppendYzLineToRK(line, out);
-                    out += kCrLf;
-                });
-            } catch (Error& error) {
-                error.SetLineNumber(i);
-                throw;
-            }
-        }
-        stream.Close();
+    TextStream input = context.Files().OpenTextFile(inputPath);
+    const FileStamp stamp = input.Stamp();
+    std::string check;
+    const int count = CountLinesOf(input, context.lastLineNumber, &check);
+    if (input.Stamp() != stamp) {
+        throw InputChanged(inputPath);
     }
-    text.Finish();
-    return SaveOutput(text, kOutputDescription, kOutputFileName, directory, context);
+    const SavedFile saved = SaveOutput([&](TextStream& output) { ConvertInto(input, count, stamp, inputPath, output); },
+                                       kOutputDescription, kOutputFileName, directory, context, inputPath);
+    input.Close();
+    return saved;
 }
 
-namespace {
+SavedFile SaveOutput(const TextWriter& write, const std::string& description, const std::string& fileName,
+                     const std::optional<std::string>& directory, const RunContext& context, const std::string& avoid) {
+    FileSystemObject& files = context.Files();
+    const auto writeAt = [&](const std::string& path) {
+        if (!avoid.empty() && files.SameFile(path, avoid)) {
+            throw Error(ErrorKind::CannotWrite, path + kIsTheInput);
+        }
+        TextStream stream = files.CreateTextFile(path);
+        write(stream);
+        // The file is in place: what went wrong after that is worth a line, not a failure.
+        if (const std::string warning = stream.Close(); !warning.empty()) {
+            context.messageBox.Detail("Tarvenne: " + warning);
+        }
+    };
 
-SavedFile SaveWith(const TextWriter& text, const std::string& description, const std::string& fileName,
-                   const std::optional<std::string>& directory, const RunContext& context) {
     std::string firstFailure;
     try {
         const std::string path =
-            directory ? *directory + fileName : ChooseSavePath(description, fileName, context.dialog);
-        WriteTextFile(path, text);
+            directory ? OutputPath(*directory, fileName, files) : ChooseSavePath(description, fileName, context.dialog);
+        writeAt(path);
         return {path, false};
     } catch (const Error& error) {
-        firstFailure = error.what();
-        context.messageBox.MsgBox(kFallbackMessage, MsgBoxStyle::OkOnly);
-        // The message keeps its words for every failure; why this place failed comes with it as a detail.
-        context.messageBox.Detail(std::string(kFirstPlaceFailed) + firstFailure);
+        if (!IsPlaceFailure(error)) {
+            throw;
+        }
+        if (error.Kind() != ErrorKind::NoPlaceChosen) {
+            firstFailure = error.what();
+        }
     }
     const std::string path = context.applicationDirectory + kNativeSeparator + fileName;
+    // The message keeps its words for every failure; why the place failed, and where the file goes now, follow it.
+    std::string detail = firstFailure.empty() ? "" : kFirstPlaceFailed + WithoutFinalPeriod(firstFailure) + ".\r\n";
+    context.messageBox.MsgBoxWithDetail(kFallbackMessage, MsgBoxStyle::OkOnly, detail + kSavingAs + path + ".");
     try {
-        WriteTextFile(path, text);
+        writeAt(path);
     } catch (const Error& error) {
+        if (!IsPlaceFailure(error) || firstFailure.empty()) {
+            throw;
+        }
         // Both places and both reasons, for the message that reports the failure.
-        throw Error(error.Kind(), firstFailure + "; then " + error.what());
+        throw Error(error.Kind(), WithoutFinalPeriod(firstFailure) + "; then " + error.what());
     }
     return {path, true};
 }
 
-} // namespace
-
 SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
                      const std::optional<std::string>& directory, const RunContext& context) {
-    return SaveWith([&text](TextStream& stream) { stream.Write(text); }, description, fileName, directory, context);
-}
-
-SavedFile SaveOutput(const JoinedText& text, const std::string& description, const std::string& fileName,
-                     const std::optional<std::string>& directory, const RunContext& context) {
-    return SaveWith([&text](TextStream& stream) { text.WriteTo(stream); }, description, fileName, directory, context);
+    return SaveOutput([&text](TextStream& stream) { stream.Write(text); }, description, fileName, directory, context);
 }
 
 } // namespace modCommands

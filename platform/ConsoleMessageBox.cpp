@@ -1,6 +1,7 @@
 // Prints message box prompts on the console.
 #include "ConsoleMessageBox.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <streambuf>
 
@@ -72,6 +73,15 @@ void ConsoleMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const
         }
     }
     stream << text << '\n' << std::flush;
+}
+
+void ConsoleMessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+    Show(prompt, style, ApplicationTitle());
+    for (std::size_t start = 0; start < detail.size();) {
+        const std::size_t end = std::min(detail.find("\r\n", start), detail.size());
+        Detail("Tarvenne: " + detail.substr(start, end - start));
+        start = end + 2;
+    }
 }
 
 void ConsoleMessageBox::Detail(const std::string& line) {

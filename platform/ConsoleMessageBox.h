@@ -17,6 +17,8 @@ public:
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
+    // The detail's lines on the error stream, each after the program's name.
+    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
     std::ostream& Out() const;

@@ -11,3 +11,11 @@ const std::string& ApplicationTitle() {
 void MessageBox::MsgBox(const std::string& prompt, MsgBoxStyle style, const std::optional<std::string>& title) {
     Show(prompt, style, title ? *title : ApplicationTitle());
 }
+
+void MessageBox::MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+    ShowWithDetail(prompt, style, detail);
+}
+
+void MessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+    Show(prompt + "\r\n\r\n" + detail, style, ApplicationTitle());
+}

@@ -22,10 +22,16 @@ public:
     // Without a title the box carries the application title.
     void MsgBox(const std::string& prompt, MsgBoxStyle style, const std::optional<std::string>& title = std::nullopt);
 
-    // A detail that goes with the last message, for a user who wants to know more: on the console a line on the
-    // error stream; a box on screen has said what the user needs, so there it is left out.
+    // A message with the application title and a detail that explains it: on screen the detail follows the prompt
+    // in the same box, after a blank line; on the console the prompt is printed as any other and the detail goes to
+    // the error stream.
+    void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
+
+    // A line for a user who wants to know more, on the console's error stream; a box on screen has said what the
+    // user needs, so there it is left out.
     virtual void Detail(const std::string& /*line*/) {}
 
 protected:
     virtual void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) = 0;
+    virtual void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
 };

@@ -1,65 +1,58 @@
-// Buffered line reading, shared by every system; the file operations themselves live in each system's folder.
+// Buffered line reading and writing, the same on every system; the file operations come from the file system that
+// opened the stream.
 #include "TextStream.h"
 
 #include "Error.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
 // Reading starts with a small buffer, so that a small file costs little, and doubles it with every read up to the
-// size that reads a large file in few, large pieces.
+// size that reads a large file in few, large pieces. Writing hands the file pieces of this size.
 constexpr std::size_t kInitialBufferSize = 4 * 1024;
 constexpr std::size_t kFullBufferSize = 256 * 1024;
 // Room for the longest line, its line break and one more read. A buffer that doubles past the longest line goes
 // straight to this size, so that it is never moved once more for a few bytes.
 constexpr std::size_t kLargestBufferSize = TextStream::kLongestLine + kFullBufferSize;
 
-// First CR or LF in [p, end), or end. Sixteen bytes at a time where the processor allows it: this search is most
-// of the work of reading a file.
-const char* FindLineBreak(const char* p, const char* end) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    while (end - p >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
-        if (found != 0) {
-            return p + std::countr_zero(static_cast<unsigned>(found));
-        }
-        p += 16;
-    }
-#endif
-    while (p != end && *p != '\n' && *p != '\r') {
-        ++p;
-    }
-    return p;
+// First CR or LF in [p, end), or end, where no LF stands in [p, lfFrom).
+const char* FindLineBreak(const char* p, const char* lfFrom, const char* end) {
+    const void* lf = std::memchr(lfFrom, '\n', static_cast<std::size_t>(end - lfFrom));
+    const char* limit = lf != nullptr ? static_cast<const char*>(lf) : end;
+    const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(limit - p));
+    return cr != nullptr ? static_cast<const char*>(cr) : limit;
 }
 
 } // namespace
 
-TextStream::TextStream(Mode mode, NativeFile file, std::string path)
-    : m_mode(mode), m_file(file), m_path(std::move(path)) {
-    if (m_mode == Mode::Read) {
-        m_buffer.resize(kInitialBufferSize);
-    }
-}
+TextStream::TextStream(std::unique_ptr<FileReader> reader, std::string path)
+    : m_reader(std::move(reader)), m_path(std::move(path)), m_buffer(kInitialBufferSize) {}
+
+TextStream::TextStream(std::unique_ptr<FileWriter> writer, std::string path)
+    : m_writer(std::move(writer)), m_path(std::move(path)), m_buffer(kFullBufferSize) {}
 
 TextStream::TextStream(TextStream&& other) noexcept
-    : m_mode(std::exchange(other.m_mode, Mode::Closed)), m_file(std::exchange(other.m_file, kNoFile)),
-      m_path(std::move(other.m_path)), m_tempPath(std::move(other.m_tempPath)), m_keep(other.m_keep),
-      m_written(other.m_written), m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end),
+    : m_reader(std::move(other.m_reader)), m_writer(std::move(other.m_writer)), m_path(std::move(other.m_path)),
+      m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end), m_noLfBefore(other.m_noLfBefore),
       m_eof(other.m_eof) {}
 
-TextStream::~TextStream() {
-    Release();
+TextStream::~TextStream() = default;
+
+FileReader& TextStream::Reader() {
+    if (!m_reader) {
+        throw Error(ErrorKind::EndOfStream, m_path + ": the stream is not open for reading");
+    }
+    return *m_reader;
+}
+
+FileWriter& TextStream::Writer() {
+    if (!m_writer) {
+        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
+    }
+    return *m_writer;
 }
 
 // Reads more of the file behind the unread bytes, moving them to the front and growing the buffer for a line
@@ -68,13 +61,14 @@ bool TextStream::Fill() {
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
+        m_noLfBefore -= std::min(m_noLfBefore, m_begin);
         m_begin = 0;
     }
     if (m_end == m_buffer.size() || m_buffer.size() < kFullBufferSize) {
         const std::size_t doubled = m_buffer.size() * 2;
         m_buffer.resize(doubled >= kLongestLine ? kLargestBufferSize : doubled);
     }
-    const std::size_t count = ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    const std::size_t count = Reader().ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (count == 0) {
         m_eof = true;
         return false;
@@ -91,20 +85,19 @@ void TextStream::CheckLineLength(std::size_t length) const {
 }
 
 std::string_view TextStream::NextLine() {
-    if (m_mode != Mode::Read) {
-        throw Error(ErrorKind::EndOfStream, "the stream is not open for reading");
-    }
+    Reader();
     std::size_t scan = m_begin;
     for (;;) {
         const char* data = m_buffer.data();
-        const char* lineBreak = FindLineBreak(data + scan, data + m_end);
+        const char* lineBreak = FindLineBreak(data + scan, data + std::max(scan, m_noLfBefore), data + m_end);
         if (lineBreak == data + m_end) {
+            m_noLfBefore = m_end;
             // Unread bytes without a line break: a line that is already too long is refused before the buffer grows
             // for more of it.
             CheckLineLength(m_end - m_begin);
             if (m_eof) {
                 if (m_begin == m_end) {
-                    throw Error(ErrorKind::EndOfStream, "end of file");
+                    throw Error(ErrorKind::EndOfStream, m_path + ": end of file");
                 }
                 const std::string_view line(data + m_begin, m_end - m_begin);
                 m_begin = m_end;
@@ -135,7 +128,7 @@ std::string_view TextStream::NextLine() {
 }
 
 bool TextStream::AtEndOfStream() {
-    if (m_mode != Mode::Read) {
+    if (!m_reader) {
         return true;
     }
     while (m_begin == m_end && !m_eof) {
@@ -154,4 +147,44 @@ std::string TextStream::ReadLine() {
 
 std::string_view TextStream::ReadLineView() {
     return NextLine();
+}
+
+void TextStream::Rewind() {
+    Reader().Rewind();
+    m_begin = m_end = m_noLfBefore = 0;
+    m_eof = false;
+}
+
+FileStamp TextStream::Stamp() {
+    return Reader().Stamp();
+}
+
+void TextStream::Flush() {
+    Writer().Write(std::string_view(m_buffer.data(), m_end));
+    m_end = 0;
+}
+
+void TextStream::Write(std::string_view text) {
+    Writer();
+    if (m_end + text.size() > m_buffer.size()) {
+        Flush();
+    }
+    if (text.size() >= m_buffer.size()) {
+        m_writer->Write(text);
+        return;
+    }
+    std::memcpy(m_buffer.data() + m_end, text.data(), text.size());
+    m_end += text.size();
+}
+
+std::string TextStream::Close() {
+    std::string warning;
+    if (m_writer) {
+        // Any failure leaves the target untouched: the writer, released with the stream, removes the new file.
+        Flush();
+        warning = m_writer->Commit();
+    }
+    m_writer.reset();
+    m_reader.reset();
+    return warning;
 }

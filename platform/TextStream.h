@@ -2,14 +2,46 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// What tells one state of a file from another: a file changed in place has another size or modification time.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// An open file to read, as a file system hands it to a TextStream. Every failure is raised as an Error.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Reads up to size bytes; 0 at the end of the file.
+    virtual std::size_t ReadSome(char* data, std::size_t size) = 0;
+    // Goes back to the first byte of the same open file.
+    virtual void Rewind() = 0;
+    virtual FileStamp Stamp() = 0;
+};
+
+// A new file being written beside its target. Destroying it before Commit removes it and leaves the target as it
+// was. Every failure is raised as an Error.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    virtual void Write(std::string_view bytes) = 0;
+    // Makes the file durable and puts it in the target's place. A failure before the file has its name is raised and
+    // keeps the old file; a failure after it (the folder's entry not made durable) does not undo the write: it is
+    // returned, for a warning, and empty when all went well.
+    virtual std::string Commit() = 0;
+};
+
 // Reading: a line ends at CR LF, at a lone LF or at a lone CR; the break is not part of the line, and a break at
-// the very end of the file does not start a further line. Writing: the text goes to a temporary file beside the
-// target, and Close puts it in the target's place, so a failed write never touches an existing file.
-// Every failure is raised as an Error. Streams come from FileSystemObject.
+// the very end of the file does not start a further line. Writing: the text goes to a new file beside the target,
+// and Close puts it in the target's place, so a failed write never touches an existing file.
+// Every failure is raised as an Error. Streams come from a FileSystemObject.
 class TextStream {
 public:
     // The longest line a stream reads, skips or tests for: a longer one raises LineTooLong. A whole line is held in
@@ -17,11 +49,13 @@ public:
     // comes near it.
     static constexpr std::size_t kLongestLine = 64 * 1024 * 1024;
 
+    TextStream(std::unique_ptr<FileReader> reader, std::string path);
+    TextStream(std::unique_ptr<FileWriter> writer, std::string path);
     TextStream(TextStream&& other) noexcept;
     TextStream& operator=(TextStream&& other) = delete;
     TextStream(const TextStream&) = delete;
     TextStream& operator=(const TextStream&) = delete;
-    // Releases the file; an unclosed written stream leaves the target as it was and no temporary file behind.
+    // Releases the file; an unclosed written stream leaves the target as it was and no new file behind.
     ~TextStream();
 
     // True exactly when no line is left.
@@ -33,44 +67,36 @@ public:
     std::string ReadLine();
     // As ReadLine, without a copy: the view stays valid until the stream is next used.
     std::string_view ReadLineView();
+    // Starts reading again from the first line of the same open file.
+    void Rewind();
+    // The state of the file being read, to find out whether it changed meanwhile.
+    FileStamp Stamp();
 
     // Appends the text to the file unchanged.
     void Write(std::string_view text);
-    // Closes the file; a written file is complete and in place afterwards.
-    void Close();
+    // Closes the file; a written file is complete and in place afterwards. Returns what went wrong after it was in
+    // place, if anything (see FileWriter::Commit).
+    std::string Close();
 
-    // The open file as the system knows it: a descriptor, or a handle on Windows.
-    using NativeFile = std::intptr_t;
-    static constexpr NativeFile kNoFile = -1;
+    const std::string& Path() const { return m_path; }
 
 private:
-    friend class FileSystemObject;
-    enum class Mode { Read, Write, Closed };
-
-    TextStream(Mode mode, NativeFile file, std::string path);
-
     bool Fill();
     std::string_view NextLine();
     void CheckLineLength(std::size_t length) const;
+    FileReader& Reader();
+    FileWriter& Writer();
+    void Flush();
 
-    // The file operations, one set per system: reads up to size bytes (0 at the end of the file), and releases the
-    // file, removing an unfinished temporary file.
-    std::size_t ReadSome(char* data, std::size_t size);
-    void Release() noexcept;
-
-    Mode m_mode;
-    NativeFile m_file;
-    // Read: the file's path. Write: the target's path (on Windows its full path); the data goes to m_tempPath until
-    // Close.
+    std::unique_ptr<FileReader> m_reader;
+    std::unique_ptr<FileWriter> m_writer;
     std::string m_path;
-    std::string m_tempPath;
-    // What the new file takes over from the one it replaces: its permission bits on POSIX. Unused on Windows, where
-    // the replace itself carries the old file's attributes and security over.
-    std::uint32_t m_keep = 0;
-    std::size_t m_written = 0;
 
+    // Reading: the bytes read and not yet taken. Writing: the bytes not yet handed to the file.
     std::vector<char> m_buffer;
     std::size_t m_begin = 0; // first unread byte in m_buffer
     std::size_t m_end = 0;   // end of the bytes read into m_buffer
+    // No LF stands in m_buffer before this, past m_begin: a file of lone CRs is not searched again and again for one.
+    std::size_t m_noLfBefore = 0;
     bool m_eof = false;
 };

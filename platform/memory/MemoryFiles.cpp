@@ -1,118 +1,139 @@
-// The in-memory files, and FileSystemObject and TextStream's file operations over them.
+// The in-memory files and their streams.
 #include "MemoryFiles.h"
 
 #include "Error.h"
-#include "FileSystemObject.h"
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <utility>
-#include <vector>
 
-namespace {
+class MemoryReader : public FileReader {
+public:
+    MemoryReader(MemoryFiles& files, std::string path, std::shared_ptr<MemoryFiles::File> file)
+        : m_files(files), m_path(std::move(path)), m_file(std::move(file)) {
+        ++m_files.m_open;
+    }
+    ~MemoryReader() override { --m_files.m_open; }
 
-struct Store {
-    std::map<std::string, std::string> files;
-    std::vector<std::string> refused;
-    int open = 0;
+    std::size_t ReadSome(char* data, std::size_t size) override {
+        const std::size_t count = std::min(size, m_file->bytes.size() - std::min(m_offset, m_file->bytes.size()));
+        std::memcpy(data, m_file->bytes.data() + m_offset, count);
+        m_offset += count;
+        return count;
+    }
+    void Rewind() override {
+        m_offset = 0;
+        if (m_files.onRewind) {
+            m_files.onRewind(m_path);
+        }
+    }
+    FileStamp Stamp() override { return m_file->stamp; }
+
+private:
+    MemoryFiles& m_files;
+    std::string m_path;
+    std::shared_ptr<MemoryFiles::File> m_file;
+    std::size_t m_offset = 0;
 };
 
-Store& TheStore() {
-    static Store store;
-    return store;
-}
+class MemoryWriter : public FileWriter {
+public:
+    MemoryWriter(MemoryFiles& files, std::string path) : m_files(files), m_path(std::move(path)) { ++m_files.m_open; }
+    ~MemoryWriter() override { --m_files.m_open; }
 
-// What a stream holds open: the bytes being read and how far, or the bytes written so far.
-struct OpenFile {
-    std::string bytes;
-    std::size_t offset = 0;
+    void Write(std::string_view bytes) override {
+        const std::optional<std::size_t> limit = m_files.FailsAt(m_path, MemoryFiles::Failure::Write);
+        if (limit && m_bytes.size() + bytes.size() > *limit) {
+            throw Error(ErrorKind::CannotWrite, m_path + ": no space left");
+        }
+        m_bytes += bytes;
+    }
+
+    std::string Commit() override {
+        if (m_files.FailsAt(m_path, MemoryFiles::Failure::Sync)) {
+            throw Error(ErrorKind::CannotWrite, m_path + ": the file could not be synced");
+        }
+        if (m_files.FailsAt(m_path, MemoryFiles::Failure::Rename)) {
+            throw Error(ErrorKind::CannotWrite, m_path + ": the file could not be put in place");
+        }
+        m_files.Put(m_path, std::move(m_bytes));
+        if (m_files.FailsAt(m_path, MemoryFiles::Failure::FolderSync)) {
+            return m_path + ": the folder could not be synced";
+        }
+        return {};
+    }
+
+private:
+    MemoryFiles& m_files;
+    std::string m_path;
+    std::string m_bytes;
 };
 
-OpenFile* Opened(TextStream::NativeFile file) {
-    return reinterpret_cast<OpenFile*>(file);
-}
-
-TextStream::NativeFile Handle(OpenFile* file) {
-    ++TheStore().open;
-    return reinterpret_cast<TextStream::NativeFile>(file);
-}
-
-} // namespace
-
-namespace MemoryFiles {
-
-void Put(const std::string& path, std::string bytes) {
-    TheStore().files[path] = std::move(bytes);
-}
-
-std::optional<std::string> Get(const std::string& path) {
-    const auto found = TheStore().files.find(path);
-    return found == TheStore().files.end() ? std::nullopt : std::optional(found->second);
-}
-
-void Clear() {
-    TheStore().files.clear();
-    TheStore().refused.clear();
-}
-
-void Refuse(const std::string& prefix) {
-    TheStore().refused.push_back(prefix);
-}
-
-int OpenStreams() {
-    return TheStore().open;
-}
-
-} // namespace MemoryFiles
-
-TextStream FileSystemObject::OpenTextFile(const std::string& path) {
-    const std::optional<std::string> bytes = MemoryFiles::Get(path);
-    if (!bytes) {
+TextStream MemoryFiles::OpenTextFile(const std::string& path) {
+    const auto found = m_files.find(path);
+    if (found == m_files.end()) {
         throw Error(ErrorKind::CannotOpen, path + ": no such file");
     }
-    return TextStream(TextStream::Mode::Read, Handle(new OpenFile{*bytes}), path);
+    return TextStream(std::make_unique<MemoryReader>(*this, path, found->second), path);
 }
 
-TextStream FileSystemObject::CreateTextFile(const std::string& path) {
+TextStream MemoryFiles::CreateTextFile(const std::string& path) {
     if (path.empty()) {
         throw Error(ErrorKind::CannotWrite, "no file name was given");
     }
-    const std::vector<std::string>& refused = TheStore().refused;
-    if (std::any_of(refused.begin(), refused.end(),
-                    [&](const std::string& prefix) { return path.starts_with(prefix); })) {
+    if (FailsAt(path, Failure::Refuse) || m_folders.contains(path)) {
         throw Error(ErrorKind::CannotWrite, path + ": refused");
     }
-    return TextStream(TextStream::Mode::Write, Handle(new OpenFile), path);
+    return TextStream(std::make_unique<MemoryWriter>(*this, path), path);
 }
 
-std::size_t TextStream::ReadSome(char* data, std::size_t size) {
-    OpenFile& file = *Opened(m_file);
-    const std::size_t count = std::min(size, file.bytes.size() - file.offset);
-    std::memcpy(data, file.bytes.data() + file.offset, count);
-    file.offset += count;
-    return count;
+bool MemoryFiles::FolderExists(const std::string& path) {
+    return m_folders.contains(path);
 }
 
-void TextStream::Write(std::string_view text) {
-    if (m_mode != Mode::Write) {
-        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
+bool MemoryFiles::SameFile(const std::string& first, const std::string& second) {
+    return first == second && m_files.contains(first);
+}
+
+void MemoryFiles::Put(const std::string& path, std::string bytes) {
+    const FileStamp stamp{bytes.size(), ++m_versions};
+    m_files[path] = std::make_shared<File>(File{std::move(bytes), stamp});
+}
+
+void MemoryFiles::Change(const std::string& path, std::string bytes, bool keepStamp) {
+    File& file = *m_files.at(path);
+    file.bytes = std::move(bytes);
+    if (!keepStamp) {
+        file.stamp = {file.bytes.size(), ++m_versions};
     }
-    Opened(m_file)->bytes += text;
 }
 
-void TextStream::Close() {
-    if (m_mode == Mode::Write) {
-        // Only a closed file takes the place of the old one, as on disk.
-        MemoryFiles::Put(m_path, std::move(Opened(m_file)->bytes));
-    }
-    Release();
+std::optional<std::string> MemoryFiles::Get(const std::string& path) const {
+    const auto found = m_files.find(path);
+    return found == m_files.end() ? std::nullopt : std::optional(found->second->bytes);
 }
 
-void TextStream::Release() noexcept {
-    if (m_file != kNoFile) {
-        delete Opened(std::exchange(m_file, kNoFile));
-        --TheStore().open;
+void MemoryFiles::MakeFolder(const std::string& path) {
+    m_folders.insert(path);
+}
+
+void MemoryFiles::Fail(const std::string& prefix, Failure failure, std::size_t afterBytes) {
+    m_rules.push_back({prefix, failure, afterBytes});
+}
+
+std::string MemoryFiles::List() const {
+    std::string list;
+    for (const auto& [path, file] : m_files) {
+        list += (list.empty() ? "" : " ") + path;
     }
-    m_mode = Mode::Closed;
+    return list;
+}
+
+std::optional<std::size_t> MemoryFiles::FailsAt(const std::string& path, Failure failure) const {
+    for (const Rule& rule : m_rules) {
+        if (rule.failure == failure && path.starts_with(rule.prefix)) {
+            return rule.afterBytes;
+        }
+    }
+    return std::nullopt;
 }

@@ -94,6 +94,14 @@ void OnDemandMessageBox::Show(const std::string& prompt, MsgBoxStyle style, cons
     }
 }
 
+void OnDemandMessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+    if (m_loader.Get() != nullptr) {
+        MessageBox::ShowWithDetail(prompt, style, detail);
+    } else {
+        m_console.MsgBoxWithDetail(prompt, style, detail);
+    }
+}
+
 void OnDemandMessageBox::Detail(const std::string& line) {
     if (m_loader.Get() == nullptr) {
         m_console.Detail(line);

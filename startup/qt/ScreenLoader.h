@@ -42,6 +42,7 @@ public:
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
+    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
     ScreenLoader& m_loader;

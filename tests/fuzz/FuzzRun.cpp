@@ -1,5 +1,5 @@
-// Fuzzes the whole conversion run on arbitrary file contents, through the text-file layer, over files kept in memory
-// (the fuzz build's file system), so that it runs many thousand times a second. The file written is the item
+// Fuzzes the whole conversion run on arbitrary file contents, through the text-file layer, over files kept in memory,
+// so that it runs many thousand times a second. The file written is the item
 // conversions of the lines joined, each followed by CR LF; when a line cannot be converted the run fails with that
 // line's number and kind, and the file that was there stays as it was. Every stream is released either way. Some
 // inputs find the output directory refusing new files: the file then goes to the application directory.
@@ -26,13 +26,13 @@ const std::string kPrecious = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string content(reinterpret_cast<const char*>(data), size);
-    MemoryFiles::Clear();
-    MemoryFiles::Put(kInput, content);
-    MemoryFiles::Put(kOutput, kPrecious);
+    MemoryFiles files;
+    files.Put(kInput, content);
+    files.Put(kOutput, kPrecious);
     // One input in seven, chosen by its size, finds the output directory refusing new files.
     const bool refused = size % 7 == 3;
     if (refused) {
-        MemoryFiles::Refuse(kOutputDirectory);
+        files.Fail(kOutputDirectory, MemoryFiles::Failure::Refuse);
     }
 
     std::string expected;
@@ -51,28 +51,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeMessageBox box;
     modCommands::SavedFile saved;
     try {
-        saved = modCommands::RunYzToRK(kInput, kOutputDirectory, {box, nullptr, kApplicationDirectory});
+        saved = modCommands::RunYzToRK(kInput, kOutputDirectory, {box, nullptr, kApplicationDirectory, &files});
     } catch (const Error& error) {
         FUZZ_CHECK(failingLine != 0);
         FUZZ_CHECK(error.Kind() == failingKind);
         FUZZ_CHECK(error.LineNumber() == failingLine);
-        FUZZ_CHECK(MemoryFiles::Get(kOutput) == kPrecious);
-        FUZZ_CHECK(!MemoryFiles::Get(kFallbackOutput));
+        FUZZ_CHECK(files.Get(kOutput) == kPrecious);
+        FUZZ_CHECK(!files.Get(kFallbackOutput));
         FUZZ_CHECK(box.shown.empty());
-        FUZZ_CHECK(MemoryFiles::OpenStreams() == 0);
+        FUZZ_CHECK(files.OpenStreams() == 0);
         return 0;
     }
     FUZZ_CHECK(failingLine == 0);
-    FUZZ_CHECK(MemoryFiles::OpenStreams() == 0);
+    FUZZ_CHECK(files.OpenStreams() == 0);
     if (refused) {
         FUZZ_CHECK(saved.inApplicationDirectory && saved.path == kFallbackOutput);
         FUZZ_CHECK(box.shown.size() == 1);
-        FUZZ_CHECK(MemoryFiles::Get(kOutput) == kPrecious);
-        FUZZ_CHECK(MemoryFiles::Get(kFallbackOutput) == expected);
+        FUZZ_CHECK(files.Get(kOutput) == kPrecious);
+        FUZZ_CHECK(files.Get(kFallbackOutput) == expected);
     } else {
         FUZZ_CHECK(!saved.inApplicationDirectory && saved.path == kOutput);
         FUZZ_CHECK(box.shown.empty());
-        FUZZ_CHECK(MemoryFiles::Get(kOutput) == expected);
+        FUZZ_CHECK(files.Get(kOutput) == expected);
     }
     return 0;
 }

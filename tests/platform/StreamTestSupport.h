@@ -10,7 +10,7 @@
 #include <vector>
 
 inline std::vector<std::string> ReadAllLines(const std::string& path) {
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.OpenTextFile(path);
     std::vector<std::string> lines;
     while (!stream.AtEndOfStream()) {
@@ -21,7 +21,7 @@ inline std::vector<std::string> ReadAllLines(const std::string& path) {
 }
 
 inline void WriteTextFile(const std::string& path, const std::string& text) {
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.CreateTextFile(path);
     stream.Write(text);
     stream.Close();

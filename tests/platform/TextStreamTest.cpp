@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TextStream, ReadingPastTheEndIsAnError) {
     TempDir dir;
     WriteFile(dir / "in", "one\r\n");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.OpenTextFile(dir / "in");
     stream.SkipLine();
     EXPECT_TRUE(stream.AtEndOfStream());
@@ -58,7 +58,7 @@ TEST(TextStream, ReadingPastTheEndIsAnError) {
 TEST(TextStream, OpensOnlyFilesThatExist) {
     TempDir dir;
     std::filesystem::create_directory(PathOf(dir / "folder"));
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     for (const std::string& path : {dir / "missing", std::string(), dir / "folder"}) {
         EXPECT_EQ(KindOf([&] { fso.OpenTextFile(path); }), ErrorKind::CannotOpen) << path;
     }
@@ -68,7 +68,7 @@ TEST(TextStream, OpensOnlyFilesThatExist) {
 TEST(TextStream, WritingReplacesTheFileOnlyWhenClosed) {
     TempDir dir;
     WriteFile(dir / "out", "old content that is longer");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     {
         TextStream stream = fso.CreateTextFile(dir / "out");
         stream.Write("new\r\n\xe9");
@@ -88,7 +88,7 @@ TEST(TextStream, RefusesPlacesItCannotWrite) {
     TempDir dir;
     std::filesystem::create_directory(PathOf(dir / "folder"));
     WriteFile(dir / "file", "keep");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     const std::string inMissing = dir / "missing" + kNativeSeparator + "out";
     const std::string inFile = dir / "file" + kNativeSeparator + "out";
     for (const std::string& path : {dir / "folder", inMissing, inFile, std::string()}) {

@@ -46,12 +46,14 @@ TEST_F(ProgramTest, AConversionIsConfirmedUnlessSilent) {
 }
 
 TEST_F(ProgramTest, ValuesAreCutOutOfOneArgumentText) {
-    // One argument or many: the text is the same, and the spaces around the values go.
-    // Without a trailing separator the directory runs straight into the file name.
+    // One argument or many: the text is the same, and the spaces around the values go. An existing folder named
+    // without a trailing separator takes the file; any other value runs straight into the file name.
     const ProgramResult result = Run({"  -in   " + m_input + "  -out " + m_dir / "out", "-type  yzrk  "});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "New file written to " + m_dir / "out" + "\n");
-    EXPECT_EQ(ReadFile(m_dir / "outitemlist.conf"), kConverted);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kConverted);
+    EXPECT_EQ(Run({"-in " + m_input + " -out " + m_dir / "o -type yzrk -s"}).status, 0);
+    EXPECT_EQ(ReadFile(m_dir / "oitemlist.conf"), kConverted);
 }
 
 TEST_F(ProgramTest, AnEmptyDirectoryMeansTheWorkingDirectory) {
@@ -82,7 +84,7 @@ TEST_F(ProgramTest, WhenTheDirectoryCannotBeWrittenTheFileGoesToTheApplicationDi
             EXPECT_EQ(result.out, kFallback + confirmation);
             // On the console, why the first place failed follows on stderr: its path, and the system's reason.
             const std::string detail =
-                "Tarvenne: the output file could not be written there: " + out + "itemlist.conf: ";
+                "Tarvenne: The output file could not be written there: " + out + "itemlist.conf: ";
             EXPECT_EQ(result.err.starts_with(detail), kConsoleMessages) << result.err;
             EXPECT_EQ(result.err.empty(), !kConsoleMessages) << result.err;
             EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kConverted);

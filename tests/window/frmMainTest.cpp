@@ -67,7 +67,8 @@ TEST_F(frmMainTest, ACancelledSaveWritesIntoTheApplicationDirectory) {
     m_dialog.answers = {m_dir / "itemlist.ini", ""};
     m_form.cmdYzToRKL_Click();
     ASSERT_EQ(m_box.shown.size(), 1U);
-    EXPECT_EQ(m_box.shown[0].prompt, "No directory selected. Saving in application directory.");
+    EXPECT_EQ(m_box.shown[0].prompt, "No directory selected. Saving in application directory.\r\n\r\nSaving it as " +
+                                         App() + kNativeSeparator + "itemlist.conf.");
     EXPECT_EQ(m_box.shown[0].style, MsgBoxStyle::OkOnly);
     EXPECT_EQ(m_box.shown[0].title, "Tarvenne");
     EXPECT_EQ(ReadFile(App() + kNativeSeparator + "itemlist.conf"), kItemBlock);

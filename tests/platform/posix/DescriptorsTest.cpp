@@ -44,7 +44,7 @@ TEST(Descriptors, AreReleasedWhenAnInputIsTurnedDown) {
     TempDir dir;
     std::filesystem::create_directory(dir / "directory");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     for (const std::string& path : {dir / "directory", dir / "fifo", std::string("/dev/null"), dir / "missing"}) {
         const std::size_t before = OpenDescriptors();
         EXPECT_THROW(fso.OpenTextFile(path), Error) << path;
@@ -62,7 +62,7 @@ TEST(Descriptors, AreReleasedWhenAnInputIsTurnedDown) {
 TEST(Descriptors, AreReleasedWhenAWriteFails) {
     TempDir dir;
     WriteFile(dir / "itemlist.conf", "old");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     // A place that cannot be created, and one whose target is a directory.
     std::filesystem::create_directory(dir / "taken");
     for (const std::string& path : {dir / "missing/itemlist.conf", dir / "taken"}) {

@@ -14,7 +14,7 @@ namespace {
 TEST(PosixTextStream, RefusesAFifo) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     EXPECT_EQ(KindOf([&] { fso.OpenTextFile(dir / "fifo"); }), ErrorKind::CannotOpen);
     EXPECT_EQ(KindOf([&] { fso.CreateTextFile(dir / "fifo"); }), ErrorKind::CannotWrite);
 }
@@ -24,7 +24,7 @@ TEST(PosixTextStream, KeepsTheModeOfAReplacedFileAndGivesNewFilesTheUsualOne) {
     WriteFile(dir / "old", "");
     ::chmod((dir / "old").c_str(), 0640);
     const mode_t mask = ::umask(022);
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     for (const char* name : {"old", "new"}) {
         TextStream stream = fso.CreateTextFile(dir / name);
         stream.Close();
@@ -42,7 +42,7 @@ TEST(PosixTextStream, WritingThroughALinkReplacesTheFileItPointsTo) {
     std::filesystem::create_directory(dir / "real");
     WriteFile(dir / "real/list", "old");
     std::filesystem::create_symlink("real/list", dir / "link");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.CreateTextFile(dir / "link");
     stream.Write("new");
     stream.Close();

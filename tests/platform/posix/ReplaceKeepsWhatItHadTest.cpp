@@ -42,7 +42,7 @@ bool SetAttribute(const std::string& path, const char* name, const std::string& 
 }
 
 void Replace(const std::string& path, const std::string& text) {
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.CreateTextFile(path);
     stream.Write(text);
     stream.Close();
@@ -107,7 +107,7 @@ TEST_F(ReplaceKeepsWhatItHad, NoAclComesFromTheDirectoryWhereTheOldFileHadNone) 
 }
 
 TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     TextStream stream = fso.CreateTextFile(m_file);
     stream.Write(std::string(100000, 'x'));
     EXPECT_EQ(ListDirectory(m_dir.Path()), "itemlist.conf");

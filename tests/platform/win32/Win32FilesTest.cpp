@@ -52,7 +52,7 @@ TEST(Win32TextStream, RefusesDevicesWithoutWaiting) {
     Pipe pipe;
     ASSERT_TRUE(pipe.IsOpen());
     TempDir dir;
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     for (const std::string& path : {std::string("NUL"), std::string("CON"), std::string("COM1"), dir / "NUL",
                                     std::string("\\\\.\\NUL"), pipe.Name()}) {
         const Error reading = ErrorOf([&] { fso.OpenTextFile(path); });
@@ -82,7 +82,7 @@ TEST(Win32TextStream, RefusesNamesThatAreNotUtf8) {
     // What a converter that replaces bad bytes would turn the names into.
     const std::string replaced = "list\xef\xbf\xbd";
     WriteFile(dir / replaced, "x");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     for (const std::string& name : {std::string("list\xff"), std::string("list\xc3"), std::string("list\xed\xa0\x80"),
                                     std::string("list\xc0\xbf"), std::string("list\0x", 6)}) {
         EXPECT_EQ(KindOf([&] { fso.OpenTextFile(dir / name); }), ErrorKind::CannotOpen);
@@ -96,7 +96,7 @@ TEST(Win32TextStream, LeavesAReadOnlyFileAsItIs) {
     TempDir dir;
     WriteFile(dir / "itemlist.conf", "old");
     ASSERT_TRUE(::SetFileAttributesW(Wide(dir / "itemlist.conf").c_str(), FILE_ATTRIBUTE_READONLY));
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     const Error error = ErrorOf([&] { fso.CreateTextFile(dir / "itemlist.conf"); });
     EXPECT_EQ(error.Kind(), ErrorKind::CannotWrite);
     EXPECT_EQ(error.what(), dir / "itemlist.conf" + ": the file is read-only");
@@ -170,7 +170,7 @@ TEST(Win32TextStream, KeepsNoHandleOnAFileAfterAFailure) {
     TempDir dir;
     WriteFile(dir / "in", "one");
     WriteFile(dir / "out", "old");
-    FileSystemObject fso;
+    FileSystemObject& fso = SystemFiles();
     EXPECT_EQ(KindOf([&] {
                   TextStream stream = fso.OpenTextFile(dir / "in");
                   stream.SkipLine();

@@ -59,8 +59,9 @@ TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, kFallback);
     // Why the first place failed, then the failure, which names both places, each with its reason.
-    EXPECT_TRUE(result.err.starts_with("Tarvenne: the output file could not be written there: " + m_out +
-                                       "itemlist.conf: Permission denied\n" + kFailed))
+    EXPECT_TRUE(result.err.starts_with("Tarvenne: The output file could not be written there: " + m_out +
+                                       "itemlist.conf: Permission denied.\nTarvenne: Saving it as " + m_app +
+                                       "/itemlist.conf.\n" + kFailed))
         << result.err;
     EXPECT_NE(result.err.find("The output file could not be written (" + m_out +
                               "itemlist.conf: Permission denied; then " + m_app + "/itemlist.conf: Permission denied)"),

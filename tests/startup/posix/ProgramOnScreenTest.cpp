@@ -245,7 +245,13 @@ TEST_P(ConversionOnScreen, ShowsItsBoxesThenEnds) {
                                                "\nLine 1 is missing a field."));
     }
     if (outcome == Outcome::Fallback) {
-        boxes.push_back(Copied("Tarvenne", "No directory selected. Saving in application directory."));
+        // On screen the box says why, and where the file goes now.
+        boxes.push_back(Copied("Tarvenne", "No directory selected. Saving in application directory.\n\nThe output file "
+                                           "could not be written there: " +
+                                               out +
+                                               "itemlist.conf: No such file or "
+                                               "directory.\nSaving it as " +
+                                               m_app + "/itemlist.conf."));
     }
     if (outcome != Outcome::Failed && !silent) {
         boxes.push_back(

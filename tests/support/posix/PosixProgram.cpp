@@ -5,8 +5,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -58,23 +61,23 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
                    const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
                    const std::string& outPath, const std::string& errPath) {
     ExecArrays exec(program, arguments, extraEnvironment);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(STDIN_FILENO);
-        const auto redirect = [](const std::string& path, int target) {
-            const int fd = ::open(path.empty() ? "/dev/null" : path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) {
-                ::dup2(fd, target);
-                ::close(fd);
-            }
-        };
-        redirect(outPath, STDOUT_FILENO);
-        redirect(errPath, STDERR_FILENO);
-        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) {
-            ::_exit(126);
-        }
-        ::execve(program.c_str(), exec.Argv(), exec.Envp());
-        ::_exit(127);
+    // Spawned rather than forked, so that the program's peak memory is its own and not this test's.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
+    const std::string out = outPath.empty() ? "/dev/null" : outPath;
+    const std::string err = errPath.empty() ? "/dev/null" : errPath;
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!workingDirectory.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    }
+    pid_t child = -1;
+    const int error = ::posix_spawn(&child, program.c_str(), &actions, nullptr, exec.Argv(), exec.Envp());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        ADD_FAILURE() << program << " could not be started: " << std::strerror(error);
+        return -1;
     }
     return child;
 }
