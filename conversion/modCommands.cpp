@@ -28,9 +28,9 @@ Error InputChanged(const std::string& inputPath) {
     return Error(ErrorKind::InputChanged, inputPath + kInputChanged);
 }
 
-// Counts the lines of a stream, raising TooManyLines past lastLineNumber; check, when given, sees every line and
-// raises its error with the line's number.
-int CountLinesOf(TextStream& stream, int lastLineNumber, std::string* check = nullptr) {
+// Counts the lines of a stream, raising TooManyLines past lastLineNumber; with check, every line is checked and a
+// line that cannot be converted raises its error with the line's number.
+int CountLinesOf(TextStream& stream, int lastLineNumber, bool check = false) {
     int count = 0;
     while (!stream.AtEndOfStream()) {
         if (count == lastLineNumber) {
@@ -39,13 +39,18 @@ int CountLinesOf(TextStream& stream, int lastLineNumber, std::string* check = nu
         ++count;
         try {
             const std::string_view line = stream.ReadLineView();
-            if (check != nullptr) {
-                check->clear();
-                AppendYzLineToRK(line, *check);
+            if (check) {
+                CheckYzLine(line);
             }
         } catch (Error& error) {
             error.SetLineNumber(count);
             throw;
+        } catch (const ItemError& itemError) {
+            Error error(itemError.ItemKind() == ItemError::Kind::MissingField ? ErrorKind::MissingField
+                                                                              : ErrorKind::ShowFieldTooShort,
+                        itemError.what());
+            error.SetLineNumber(count);
+            throw error;
         }
     }
     return count;
@@ -70,11 +75,14 @@ void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std
         if (!input.AtEndOfStream()) {
             throw InputChanged(inputPath);
         }
+    } catch (const ItemError&) {
+        // A line that converted before fails now.
+        throw InputChanged(inputPath);
     } catch (const Error& error) {
         if (error.Kind() == ErrorKind::CannotWrite || error.Kind() == ErrorKind::CannotOpen) {
             throw;
         }
-        // A line that converted before fails now, or the file ends early.
+        // The file ends early, or a line has grown too long.
         throw InputChanged(inputPath);
     }
     if (input.Stamp() != stamp) {
@@ -146,8 +154,7 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
                     const RunContext& context) {
     TextStream input = context.Files().OpenTextFile(inputPath);
     const FileStamp stamp = input.Stamp();
-    std::string check;
-    const int count = CountLinesOf(input, context.lastLineNumber, &check);
+    const int count = CountLinesOf(input, context.lastLineNumber, true);
     if (input.Stamp() != stamp) {
         throw InputChanged(inputPath);
     }

@@ -1,6 +1,5 @@
 // Item conversion: the sections made from item lines, and the lines it turns down.
 #include "YzLineToRK.h"
-#include "Error.h"
 
 #include "ParamName.h"
 
@@ -85,10 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
             "[RKDockItem]\r\ntype = shortcut\r\nname = Caf\xe9\x80\r\nlink = C:\\\xff.exe\r\nshow = \x01\x00\r\n"s}),
     ParamName<Conversion>);
 
+using Kind = modCommands::ItemError::Kind;
+
 struct Rejection {
     const char* name;
     std::string line;
-    ErrorKind kind;
+    Kind kind;
 };
 
 class YzLineToRKRejects : public testing::TestWithParam<Rejection> {};
@@ -97,26 +98,26 @@ TEST_P(YzLineToRKRejects, WithItsErrorKind) {
     try {
         YzLineToRK(GetParam().line);
         FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.Kind(), GetParam().kind);
+    } catch (const modCommands::ItemError& error) {
+        EXPECT_EQ(error.ItemKind(), GetParam().kind);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, YzLineToRKRejects,
-    testing::Values(Rejection{"WordAndOneTab", "word\t", ErrorKind::MissingField},
-                    Rejection{"SixFields", Fields({"A", "type.app", "a", "-", "", "show.x"}), ErrorKind::MissingField},
+    testing::Values(Rejection{"WordAndOneTab", "word\t", Kind::MissingField},
+                    Rejection{"SixFields", Fields({"A", "type.app", "a", "-", "", "show.x"}), Kind::MissingField},
                     Rejection{"IconSelectedButNoIcon", Fields({"A", "type.app", "a", "-", "", "show.x", "00000000"}),
-                              ErrorKind::MissingField},
+                              Kind::MissingField},
                     Rejection{"MissingFieldIsFoundBeforeShortShow", Fields({"A", "x", "a", "-", "", "sho", "00000000"}),
-                              ErrorKind::MissingField},
+                              Kind::MissingField},
                     Rejection{"ShowOfFourCharacters", Fields({"A", "type.app", "a", "-", "", "show", "1"}),
-                              ErrorKind::ShowFieldTooShort}),
+                              Kind::ShowFieldTooShort}),
     ParamName<Rejection>);
 
 TEST(AppendYzLineToRK, LeavesTheTextAsItWasOnAnError) {
     std::string text = "before";
-    EXPECT_THROW(modCommands::AppendYzLineToRK("A\tx\ta\t-\t\tshow\t1", text), Error);
+    EXPECT_THROW(modCommands::AppendYzLineToRK("A\tx\ta\t-\t\tshow\t1", text), modCommands::ItemError);
     EXPECT_EQ(text, "before");
 }
 

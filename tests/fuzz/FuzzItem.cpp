@@ -16,9 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string block;
     try {
         block = modCommands::YzLineToRK(line);
-    } catch (const Error& error) {
-        FUZZ_CHECK(error.Kind() == ErrorKind::MissingField || error.Kind() == ErrorKind::ShowFieldTooShort);
-        FUZZ_CHECK(expectedFailure == error.Kind());
+    } catch (const modCommands::ItemError& error) {
+        FUZZ_CHECK(expectedFailure == (error.ItemKind() == modCommands::ItemError::Kind::MissingField
+                                           ? ErrorKind::MissingField
+                                           : ErrorKind::ShowFieldTooShort));
         return 0;
     }
     FUZZ_CHECK(!expectedFailure);
