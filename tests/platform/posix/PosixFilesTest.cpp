@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace {
 
@@ -35,6 +37,30 @@ TEST(PosixTextStream, KeepsTheModeOfAReplacedFileAndGivesNewFilesTheUsualOne) {
     EXPECT_EQ(info.st_mode & 0777, 0640U);
     ::stat((dir / "new").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0644U);
+}
+
+// A folder's default ACL, where it has one, decides a new file's permissions instead of the umask.
+TEST(PosixTextStream, GivesANewFileTheFoldersDefaultAcl) {
+    TempDir dir;
+    // user::rw- group::rw- other::---, as the kernel stores it.
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t permissions;
+        std::uint32_t id;
+    };
+    const std::uint32_t version = 2;
+    const Entry entries[] = {{0x01, 6, ~0U}, {0x04, 6, ~0U}, {0x20, 0, ~0U}};
+    std::string acl(reinterpret_cast<const char*>(&version), sizeof version);
+    acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    if (::setxattr(dir.Path().c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) != 0) {
+        GTEST_SKIP() << "this file system takes no ACL";
+    }
+    const mode_t mask = ::umask(022);
+    SystemFiles().CreateTextFile(dir / "new").Close();
+    ::umask(mask);
+    struct stat info {};
+    ::stat((dir / "new").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0660U);
 }
 
 TEST(PosixTextStream, WritingThroughALinkReplacesTheFileItPointsTo) {
