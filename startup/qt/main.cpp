@@ -4,7 +4,18 @@
 #include "ScreenLoader.h"
 #include "frmStart.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 int main(int argc, char** argv) {
+    // Standard streams closed at start (a job started without them) are opened on /dev/null, as the standard tools
+    // do, so that no file the program opens takes their numbers and receives what is printed.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ::open("/dev/null", O_RDWR);
+        }
+    }
     const std::string argumentText = ArgumentText(argc, argv);
     const std::string applicationDirectory = ApplicationDirectory();
     ScreenLoader screen(argc, argv, applicationDirectory);
