@@ -1,7 +1,7 @@
 // The files of a POSIX system: input read through one descriptor; output written into a file without a name beside
 // its target, made durable, and only then given the target's name, so that no failure or signal leaves a partly
 // written file or a stray one behind.
-#include "FileSystemObject.h"
+#include "PosixFiles.h"
 
 #include "EndSignals.h"
 #include "Error.h"
@@ -175,7 +175,8 @@ private:
 class PosixWriter : public FileWriter {
 public:
     // target is the file to replace or create; path is how the caller named it, for messages.
-    PosixWriter(std::string target, const std::string& path) : m_target(std::move(target)), m_path(path) {
+    PosixWriter(std::string target, const std::string& path, bool unnamedFiles)
+        : m_target(std::move(target)), m_path(path) {
         struct stat old {};
         m_replacing = ::stat(m_target.c_str(), &old) == 0;
         if (m_replacing && !S_ISREG(old.st_mode)) {
@@ -185,7 +186,7 @@ public:
             throw FileError(ErrorKind::CannotWrite, path, errno);
         }
         m_mode = old.st_mode & 07777U;
-        Create();
+        Create(unnamedFiles);
         try {
             if (m_replacing) {
                 KeepAttributes(m_fd, m_target, old, m_path);
@@ -248,18 +249,20 @@ private:
         }
     }
 
-    void Create() {
+    void Create(bool unnamedFiles) {
         const std::string directory = DirectoryOf(m_target);
         // A file whose data is written before it has any name: the kernel drops it by itself if the program ends
         // before it is linked into place.
-        m_fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode);
-        if (m_fd >= 0) {
-            return;
-        }
-        // Without support in the file system (or in an old kernel, which takes O_TMPFILE for O_DIRECTORY): a named
-        // file, registered in the same step as it is made, so that no signal can leave it behind.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-            throw FileError(ErrorKind::CannotWrite, m_path, errno);
+        if (unnamedFiles) {
+            m_fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode);
+            if (m_fd >= 0) {
+                return;
+            }
+            // Without support in the file system (or in an old kernel, which takes O_TMPFILE for O_DIRECTORY): a
+            // named file, registered in the same step as it is made, so that no signal can leave it behind.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+                throw FileError(ErrorKind::CannotWrite, m_path, errno);
+            }
         }
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string name = RandomName(directory, m_path);
@@ -319,47 +322,44 @@ private:
     std::string m_tempPath; // the named stand-in for an unnamed file, while it exists
 };
 
-class PosixFiles : public FileSystemObject {
-public:
-    TextStream OpenTextFile(const std::string& path) override {
-        // Non-blocking, so that opening a FIFO does not wait for a writer before it is turned down.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) {
-            throw FileError(ErrorKind::CannotOpen, path, errno);
-        }
-        auto reader = std::make_unique<PosixReader>(fd, path);
-        struct stat info {};
-        if (::fstat(fd, &info) != 0) {
-            throw FileError(ErrorKind::CannotOpen, path, errno);
-        }
-        if (!S_ISREG(info.st_mode)) {
-            throw Error(ErrorKind::CannotOpen, path + ": not a regular file");
-        }
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        return TextStream(std::move(reader), path);
-    }
-
-    TextStream CreateTextFile(const std::string& path) override {
-        if (path.empty()) {
-            throw Error(ErrorKind::CannotWrite, "no file name was given");
-        }
-        return TextStream(std::make_unique<PosixWriter>(FollowLinks(path), path), path);
-    }
-
-    bool FolderExists(const std::string& path) override {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    }
-
-    bool SameFile(const std::string& first, const std::string& second) override {
-        struct stat a {};
-        struct stat b {};
-        return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-               a.st_ino == b.st_ino;
-    }
-};
-
 } // namespace
+
+TextStream PosixFiles::OpenTextFile(const std::string& path) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer before it is turned down.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw FileError(ErrorKind::CannotOpen, path, errno);
+    }
+    auto reader = std::make_unique<PosixReader>(fd, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        throw FileError(ErrorKind::CannotOpen, path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw Error(ErrorKind::CannotOpen, path + ": not a regular file");
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return TextStream(std::move(reader), path);
+}
+
+TextStream PosixFiles::CreateTextFile(const std::string& path) {
+    if (path.empty()) {
+        throw Error(ErrorKind::CannotWrite, "no file name was given");
+    }
+    return TextStream(std::make_unique<PosixWriter>(FollowLinks(path), path, m_unnamedFiles), path);
+}
+
+bool PosixFiles::FolderExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PosixFiles::SameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
 
 FileSystemObject& SystemFiles() {
     static PosixFiles files;

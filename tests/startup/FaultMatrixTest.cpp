@@ -71,9 +71,23 @@ TEST_F(FaultMatrix, OutputPlacesThatFallBackToTheApplicationDirectory) {
         std::filesystem::remove(PathOf(InApp("itemlist.conf")));
         const ProgramResult result = Convert(m_input, out);
         EXPECT_EQ(result.status, 3) << out;
-        EXPECT_EQ(result.out, kFallback);
+        EXPECT_TRUE(kConsoleMessages ? result.out == kFallback : result.out.starts_with(kFallback + "\n"));
         EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kItemBlock);
     }
+}
+
+// Neither the directory asked for nor the application directory takes the file: nothing is written anywhere, and the
+// failure names both places.
+TEST_F(FaultMatrix, WhenNeitherPlaceTakesTheFileNothingIsLost) {
+    std::filesystem::create_directory(PathOf(InApp("itemlist.conf")));
+    const std::string out = m_dir / "missing" + kNativeSeparator;
+    const ProgramResult result = Convert(m_input, out);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(kFailed), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(out + "itemlist.conf: "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("; then " + InApp("itemlist.conf") + ": "), std::string::npos) << result.err;
+    EXPECT_EQ(ListDirectory(InApp("itemlist.conf")), "");
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
 }
 
 TEST_F(FaultMatrix, AValueNamingAFileRunsIntoTheFileName) {

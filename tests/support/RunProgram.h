@@ -46,8 +46,5 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
                          const std::string& workingDirectory = {},
                          const std::vector<std::string>& extraEnvironment = {}, int timeoutSeconds = 60);
 
-// The environment entries that make the listed directories refuse new files in a program run by RunProgram.
-std::vector<std::string> UnwritableDirectories(const std::vector<std::string>& directories);
-
 // A copy of the built executable inside directory, so that the application directory is one the test owns.
 std::string CopyOfTarvenne(const std::string& directory);

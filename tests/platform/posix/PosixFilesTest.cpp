@@ -1,12 +1,14 @@
 // Text files on POSIX: FIFOs, permission bits and symbolic links.
+#include "PosixFiles.h"
 #include "Error.h"
 #include "FileSystemObject.h"
 #include "StreamTestSupport.h"
 #include "TestFiles.h"
 
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <cstdint>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -74,6 +76,35 @@ TEST(PosixTextStream, WritingThroughALinkReplacesTheFileItPointsTo) {
     stream.Close();
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
     EXPECT_EQ(ReadFile(dir / "real/list"), "new");
+}
+
+// Where a file system has no unnamed files the new file has a hidden name beside its target while it is written: it
+// takes the target's place when closed, and goes when the write fails or a signal ends the program.
+TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
+    PosixFiles files(false);
+    TempDir dir;
+    WriteFile(dir / "itemlist.conf", "old");
+    {
+        TextStream abandoned = files.CreateTextFile(dir / "itemlist.conf");
+        abandoned.Write("never closed");
+        EXPECT_EQ(ListDirectory(dir.Path()).size(), std::string("itemlist.conf .tarvenne-xxxxxx").size());
+    }
+    EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                TextStream stream = files.CreateTextFile(dir / "itemlist.conf");
+                stream.Write("new");
+                std::raise(signal);
+            },
+            testing::KilledBySignal(signal), "");
+        EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf") << signal;
+    }
+    TextStream stream = files.CreateTextFile(dir / "itemlist.conf");
+    stream.Write("new");
+    stream.Close();
+    EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "new");
+    EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
 }
 
 } // namespace

@@ -42,34 +42,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SpecialInputs,
                                          SpecialInput{"Device", "device", "not a regular file"}),
                          ParamName<SpecialInput>);
 
-TEST_F(FaultMatrix, ADirectoryThatRefusesNewFilesFallsBackToTheApplicationDirectory) {
-    WriteFile(m_out + "notes.txt", "notes");
-    const ProgramResult result = Convert(m_input, m_out, UnwritableDirectories({m_dir / "out"}));
-    ExpectFellBack(result);
-    EXPECT_EQ(ReadFile(m_out + "notes.txt"), "notes");
-    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf notes.txt");
-}
-
-TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
-    chmod(m_app.c_str(), 0555);
-    chmod((m_dir / "out").c_str(), 0555);
-    const ProgramResult result = Convert(m_input, m_out, UnwritableDirectories({m_dir / "out", m_app}));
-    chmod(m_app.c_str(), 0755);
-    chmod((m_dir / "out").c_str(), 0755);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, kFallback);
-    // Why the first place failed, then the failure, which names both places, each with its reason.
-    EXPECT_TRUE(result.err.starts_with("Tarvenne: The output file could not be written there: " + m_out +
-                                       "itemlist.conf: Permission denied.\nTarvenne: Saving it as " + m_app +
-                                       "/itemlist.conf.\n" + kFailed))
-        << result.err;
-    EXPECT_NE(result.err.find("The output file could not be written (" + m_out +
-                              "itemlist.conf: Permission denied; then " + m_app + "/itemlist.conf: Permission denied)"),
-              std::string::npos)
-        << result.err;
-    ExpectNothingChanged();
-}
-
 TEST_F(FaultMatrix, AnOutputThatIsALinkReplacesTheFileItPointsTo) {
     std::filesystem::create_directory(m_dir / "real");
     WriteFile(m_dir / "real/list.conf", kPrecious);

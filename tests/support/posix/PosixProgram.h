@@ -6,8 +6,8 @@
 #include <sys/types.h>
 #include <vector>
 
-// The environment entries that preload the test seam (tests/support/posix/UnwritableDirectories.cpp) with the
-// given "NAME=value" settings.
+// The environment entries that preload the test seam (tests/support/posix/ScreenSeam.cpp) with the given
+// "NAME=value" settings.
 std::vector<std::string> WithSeam(const std::vector<std::string>& settings);
 
 // Starts program as RunProgram does (no display unless extraEnvironment names one, standard input closed), with

@@ -86,11 +86,3 @@ std::string CopyOfTarvenne(const std::string& directory) {
     std::filesystem::copy_file(TARVENNE_EXECUTABLE, copy, std::filesystem::copy_options::overwrite_existing);
     return copy;
 }
-
-std::vector<std::string> UnwritableDirectories(const std::vector<std::string>& directories) {
-    std::string list;
-    for (const std::string& directory : directories) {
-        list += (list.empty() ? "" : ":") + directory;
-    }
-    return WithSeam({"TARVENNE_TEST_UNWRITABLE=" + list});
-}

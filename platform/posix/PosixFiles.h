@@ -1,0 +1,20 @@
+// The files of a POSIX system, as SystemFiles() gives them; tests also make them without unnamed files, as they are
+// on a file system that has none.
+#pragma once
+
+#include "FileSystemObject.h"
+
+class PosixFiles : public FileSystemObject {
+public:
+    // unnamedFiles false: a new file is written under a hidden temporary name beside its target, which an ending
+    // signal removes, as on a file system without unnamed files.
+    explicit PosixFiles(bool unnamedFiles = true) : m_unnamedFiles(unnamedFiles) {}
+
+    TextStream OpenTextFile(const std::string& path) override;
+    TextStream CreateTextFile(const std::string& path) override;
+    bool FolderExists(const std::string& path) override;
+    bool SameFile(const std::string& first, const std::string& second) override;
+
+private:
+    bool m_unnamedFiles;
+};
