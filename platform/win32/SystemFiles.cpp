@@ -240,7 +240,8 @@ public:
             }
         }
         // Marked for deletion from the start: however the program ends before the file is in place, End task and a
-        // crash included, the system deletes it as it closes the program's handles.
+        // crash included, the system deletes it as it closes the program's handles. Where the file system cannot mark
+        // it, the file is deleted by name when the writer goes.
         m_marked = MarkForDeletion(true);
     }
 
