@@ -2,7 +2,7 @@
 #include "Process.h"
 
 #include "Unicode.h"
-#include "Win32Files.h"
+#include "Win32Paths.h"
 #include "Win32Process.h"
 
 #include <windows.h>

@@ -1,14 +1,15 @@
 // Text files on Windows: devices, the read-only attribute, the old file's attributes, files another program holds,
 // and names that are not UTF-8.
-#include "Win32Files.h"
 #include "Error.h"
 #include "FileSystemObject.h"
 #include "ParamName.h"
 #include "StreamTestSupport.h"
 #include "TestFiles.h"
 #include "Unicode.h"
+#include "Win32Paths.h"
 
 #include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -103,10 +104,12 @@ TEST(Win32TextStream, LeavesAReadOnlyFileAsItIs) {
 
     // Made read-only while the new file is written: refused when it is closed.
     ASSERT_TRUE(::SetFileAttributesW(Wide(dir / "itemlist.conf").c_str(), FILE_ATTRIBUTE_NORMAL));
-    TextStream stream = fso.CreateTextFile(dir / "itemlist.conf");
-    stream.Write("new");
-    ASSERT_TRUE(::SetFileAttributesW(Wide(dir / "itemlist.conf").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(ErrorOf([&] { stream.Close(); }).what(), dir / "itemlist.conf" + ": the file is read-only");
+    {
+        TextStream stream = fso.CreateTextFile(dir / "itemlist.conf");
+        stream.Write("new");
+        ASSERT_TRUE(::SetFileAttributesW(Wide(dir / "itemlist.conf").c_str(), FILE_ATTRIBUTE_READONLY));
+        EXPECT_EQ(ErrorOf([&] { stream.Close(); }).what(), dir / "itemlist.conf" + ": the file is read-only");
+    }
 
     ::SetFileAttributesW(Wide(dir / "itemlist.conf").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "old");
@@ -163,6 +166,69 @@ TEST(Win32TextStream, ReadsAFileOthersAreWriting) {
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadAllLines(dir / "in"), (std::vector<std::string>{"a", "b"}));
     ::CloseHandle(writer);
+}
+
+// An open input stays open to others, who may write it and move it away; its stamp tells a change in size or in
+// time, and Rewind reads the same open file again.
+TEST(Win32TextStream, AnOpenInputTellsWhenItChanges) {
+    TempDir dir;
+    WriteFile(dir / "in", "a\r\nb");
+    TextStream stream = SystemFiles().OpenTextFile(dir / "in");
+    EXPECT_EQ(stream.ReadLine(), "a");
+    const FileStamp before = stream.Stamp();
+    EXPECT_EQ(before.size, 4U);
+
+    const HANDLE writer = ::CreateFileW(Wide(dir / "in").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    FILETIME written{};
+    ASSERT_TRUE(::GetFileTime(writer, nullptr, nullptr, &written));
+    written.dwHighDateTime -= 1; // some seven minutes earlier, the size as it was
+    ASSERT_TRUE(::SetFileTime(writer, nullptr, nullptr, &written));
+    const FileStamp touched = stream.Stamp();
+    EXPECT_EQ(touched.size, before.size);
+    EXPECT_NE(touched, before);
+    ASSERT_TRUE(::SetFilePointerEx(writer, LARGE_INTEGER{}, nullptr, FILE_END));
+    DWORD count = 0;
+    ASSERT_TRUE(::WriteFile(writer, "c", 1, &count, nullptr));
+    ::CloseHandle(writer);
+    EXPECT_EQ(stream.Stamp().size, 5U);
+
+    // Moved aside, as an editor keeps a backup copy before it saves.
+    ASSERT_TRUE(::MoveFileExW(Wide(dir / "in").c_str(), Wide(dir / "in.bak").c_str(), 0));
+    stream.Rewind();
+    EXPECT_EQ(stream.ReadLine(), "a");
+    EXPECT_EQ(stream.ReadLine(), "bc");
+    EXPECT_TRUE(stream.AtEndOfStream());
+}
+
+// Whether two paths name one file goes by the file, not by how the path is written; a folder is found with or
+// without its separator.
+TEST(Win32TextStream, TellsFilesAndFoldersByWhatTheyAre) {
+    TempDir dir;
+    std::filesystem::create_directory(PathOf(dir / "folder"));
+    WriteFile(dir / "folder\\list", "same");
+    WriteFile(dir / "copy", "same");
+    FileSystemObject& fso = SystemFiles();
+    const std::string list = dir / "folder\\list";
+    for (const std::string& other :
+         {list, dir / "FOLDER\\LIST", dir / "folder\\..\\folder\\.\\list", dir / "folder/list"}) {
+        EXPECT_TRUE(fso.SameFile(list, other)) << other;
+        EXPECT_TRUE(fso.SameFile(other, list)) << other;
+    }
+    for (const std::string& other : {dir / "copy", dir / "missing", std::string("NUL"), std::string("list\xff")}) {
+        EXPECT_FALSE(fso.SameFile(list, other)) << other;
+        EXPECT_FALSE(fso.SameFile(other, list)) << other;
+    }
+    // Names of nothing are no file at all, not one and the same.
+    for (const std::string& nothing : {dir / "missing", std::string("NUL"), std::string("list\xff")}) {
+        EXPECT_FALSE(fso.SameFile(nothing, nothing)) << nothing;
+    }
+    EXPECT_TRUE(fso.FolderExists(dir / "folder"));
+    EXPECT_TRUE(fso.FolderExists(dir / "folder\\"));
+    for (const std::string& path : {list, dir / "missing", std::string("NUL"), std::string("list\xff")}) {
+        EXPECT_FALSE(fso.FolderExists(path)) << path;
+    }
 }
 
 // A failed read or write keeps no handle on the file: afterwards it can be had exclusively.
