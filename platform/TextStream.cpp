@@ -180,9 +180,14 @@ void TextStream::Write(std::string_view text) {
 std::string TextStream::Close() {
     std::string warning;
     if (m_writer) {
-        // Any failure leaves the target untouched: the writer, released with the stream, removes the new file.
-        Flush();
-        warning = m_writer->Commit();
+        // Any failure leaves the target untouched: the writer, released here, removes the new file.
+        try {
+            Flush();
+            warning = m_writer->Commit();
+        } catch (const Error&) {
+            m_writer.reset();
+            throw;
+        }
     }
     m_writer.reset();
     m_reader.reset();

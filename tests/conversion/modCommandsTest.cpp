@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "MemoryFiles.h"
 #include "ParamName.h"
+#include "Process.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,8 @@ const std::string kItemBlock =
 const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n";
 const std::string kInput = "/dock/itemlist.ini";
 const std::string kOut = "/out/itemlist.conf";
-const std::string kApp = "/app/itemlist.conf";
+// The run joins the application directory and a folder named without its separator with the system's separator.
+const std::string kApp = std::string("/app") + kNativeSeparator + "itemlist.conf";
 
 std::string Repeat(const std::string& text, int times) {
     std::string result;
@@ -185,7 +187,7 @@ TEST_P(FailedPlace, FallsBackToTheApplicationDirectory) {
     ASSERT_EQ(m_box.shown.size(), 1U);
     const std::string reason =
         c.reason.empty() ? "" : "The output file could not be written there: " + c.reason + "\r\n";
-    EXPECT_EQ(m_box.shown[0].prompt, kFallbackMessage + "\r\n\r\n" + reason + "Saving it as /app/itemlist.conf.");
+    EXPECT_EQ(m_box.shown[0].prompt, kFallbackMessage + "\r\n\r\n" + reason + "Saving it as " + kApp + ".");
     EXPECT_EQ(m_box.shown[0].style, MsgBoxStyle::OkOnly);
     EXPECT_EQ(m_box.shown[0].title, "Tarvenne");
 }
@@ -214,11 +216,11 @@ TEST_F(RunTest, WithoutADialogTheFileGoesToTheApplicationDirectory) {
 TEST_F(RunTest, WhenTheApplicationDirectoryFailsTooTheErrorNamesBothPlaces) {
     m_files.Put(kInput, "sep");
     m_files.Fail("/out/", Failure::Refuse);
-    m_files.Fail("/app/", Failure::Sync);
+    m_files.Fail("/app", Failure::Sync);
     const Error error = ErrorOfRun();
     EXPECT_EQ(error.Kind(), ErrorKind::CannotWrite);
     EXPECT_EQ(std::string(error.what()),
-              "/out/itemlist.conf: refused; then /app/itemlist.conf: the file could not be synced");
+              "/out/itemlist.conf: refused; then " + kApp + ": the file could not be synced");
     EXPECT_EQ(m_box.shown.size(), 1U);
     EXPECT_EQ(m_files.List(), "/dock/itemlist.ini /out/itemlist.conf");
 }

@@ -282,8 +282,11 @@ TEST_F(Win32MainWindowTest, ACancelledSaveSaysSoAndWritesIntoTheApplicationDirec
 
     HWND box = WaitForMessageBox(Id(), kDeadline);
     ASSERT_NE(box, nullptr) << "no word that the file goes into the application directory";
-    EXPECT_EQ(ReadMessageBox(box),
-              (ShownBox{"Tarvenne", "No directory selected. Saving in application directory.", BoxIcon::None}));
+    EXPECT_EQ(ReadMessageBox(box), (ShownBox{"Tarvenne",
+                                             "No directory selected. Saving in application directory.\r\n\r\n"
+                                             "Saving it as " +
+                                                 m_app + "\\itemlist.conf.",
+                                             BoxIcon::None}));
     EXPECT_EQ(GetWindow(box, GW_OWNER), m_window) << "the box belongs to the window";
     ASSERT_TRUE(AnswerMessageBox(box, ids::kOk));
     ASSERT_TRUE(WaitUntilGone(box, kDeadline));
