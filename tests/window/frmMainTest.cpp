@@ -2,6 +2,7 @@
 #include "frmMain.h"
 
 #include "Fakes.h"
+#include "ParamName.h"
 #include "Process.h"
 #include "TestFiles.h"
 
@@ -37,10 +38,12 @@ TEST_F(frmMainTest, LoadingSetsTheLabelsSixLines) {
 TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
     WriteFile(m_dir / "itemlist.ini", kItem + "sep\r\n");
     m_dialog.answers = {m_dir / "itemlist.ini", m_dir / "saved.conf"};
+    m_dialog.DefaultExt = "conf"; // as an earlier Save left it
     m_form.cmdYzToRKL_Click();
     ASSERT_EQ(m_dialog.shown.size(), 2U);
     const ShownDialog& open = m_dialog.shown[0];
     EXPECT_EQ(open.kind, "open");
+    EXPECT_EQ(open.defaultExt, "") << "a name typed into the Open dialog is opened as typed";
     EXPECT_EQ(open.title, "Select your Y'z Dock itemlist");
     EXPECT_EQ(open.filter, "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini");
     const ShownDialog& save = m_dialog.shown[1];
@@ -71,16 +74,6 @@ TEST_F(frmMainTest, ACancelledSaveWritesIntoTheApplicationDirectory) {
     EXPECT_EQ(m_box.shown[0].style, MsgBoxStyle::OkOnly);
     EXPECT_EQ(m_box.shown[0].title, "Tarvenne");
     EXPECT_EQ(ReadFile(App() + kNativeSeparator + "itemlist.conf"), kItemBlock);
-}
-
-TEST_F(frmMainTest, AFailingInputWritesNothingAndSaysNothing) {
-    WriteFile(m_dir / "itemlist.ini", kItem + "sep\r\nbroken\tline\r\n");
-    m_dialog.answers = {m_dir / "itemlist.ini", m_dir / "saved.conf"};
-    m_form.cmdYzToRKL_Click();
-    EXPECT_EQ(m_dialog.shown.size(), 1U);
-    EXPECT_TRUE(m_box.shown.empty());
-    EXPECT_FALSE(std::filesystem::exists(PathOf(m_dir / "saved.conf")));
-    EXPECT_EQ(ListDirectory(App()), "");
 }
 
 TEST_F(frmMainTest, ASecondClickStartsFromAnEmptyText) {
@@ -119,5 +112,83 @@ TEST_F(frmMainTest, ExitEndsTheProgramWithoutAsking) {
     EXPECT_TRUE(m_box.shown.empty());
     EXPECT_TRUE(m_dialog.shown.empty());
 }
+
+// True when text is pattern with each "..." standing for any run of characters.
+bool Matches(const std::string& text, const std::string& pattern) {
+    const std::size_t gap = pattern.find("...");
+    if (gap == std::string::npos) {
+        return text == pattern;
+    }
+    if (text.compare(0, gap, pattern, 0, gap) != 0) {
+        return false;
+    }
+    for (std::size_t at = gap; at <= text.size(); ++at) {
+        if (Matches(text.substr(at), pattern.substr(gap + 3))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A click that fails once a file was picked: one critical box, in the command line's words, and nothing written.
+// {in}, {save} and {app} stand for the picked list, the place chosen to save and the application directory's file.
+struct ClickFailure {
+    const char* name;
+    std::optional<std::string> input; // nothing: the picked file is not there
+    bool applicationDirectoryGone;
+    std::string reason;
+};
+
+class frmMainFailureTest : public frmMainTest, public testing::WithParamInterface<ClickFailure> {
+protected:
+    std::string Fill(std::string text) const {
+        for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{in}", m_dir / "itemlist.ini"},
+                                          {"{save}", m_dir / "missing" + kNativeSeparator + "saved.conf"},
+                                          {"{app}", App() + kNativeSeparator + "itemlist.conf"}}) {
+            for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
+                text.replace(at, mark.size(), value);
+            }
+        }
+        return text;
+    }
+};
+
+TEST_P(frmMainFailureTest, ShowsOneBoxThatSaysWhy) {
+    if (GetParam().input) {
+        WriteFile(m_dir / "itemlist.ini", *GetParam().input);
+    }
+    if (GetParam().applicationDirectoryGone) {
+        std::filesystem::remove(PathOf(App()));
+    }
+    m_dialog.answers = {Fill("{in}"), Fill("{save}")};
+    m_form.cmdYzToRKL_Click();
+
+    ASSERT_FALSE(m_box.shown.empty());
+    const ShownMessage& box = m_box.shown.back();
+    EXPECT_EQ(box.style, MsgBoxStyle::Critical);
+    EXPECT_EQ(box.title, "Tarvenne");
+    const std::string expected =
+        Fill("The conversion failed; nothing was written.\r\n\r\nInput file: {in}\r\n" + GetParam().reason);
+    EXPECT_TRUE(Matches(box.prompt, expected)) << box.prompt << "\n  is not\n" << expected;
+    // Whatever the system's reasons end with, the sentences around them read as sentences.
+    EXPECT_EQ(box.prompt.find(".)"), std::string::npos);
+    EXPECT_EQ(box.prompt.find(".;"), std::string::npos);
+    // Only the failure is critical; a fallback message may come before it.
+    for (std::size_t i = 0; i + 1 < m_box.shown.size(); ++i) {
+        EXPECT_NE(m_box.shown[i].style, MsgBoxStyle::Critical) << m_box.shown[i].prompt;
+    }
+    EXPECT_FALSE(std::filesystem::exists(PathOf(Fill("{save}"))));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(Fill("{app}"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, frmMainFailureTest,
+    testing::Values(
+        ClickFailure{"ALineMissingAField", kItem + "sep\r\nbroken\tline\r\n", false, "Line 3 is missing a field."},
+        ClickFailure{"AShortShowField", "Editor\ttype.app\tC:\\e.exe\t-\t\t1234\t1\r\n", false,
+                     "Line 1 has a show field shorter than five characters."},
+        ClickFailure{"AnInputThatCannotBeRead", std::nullopt, false, "The input file could not be read ({in}: ...)."},
+        ClickFailure{"BothPlaces", kItem, true, "The output file could not be written ({save}: ...{app}: ...)."}),
+    ParamName<ClickFailure>);
 
 } // namespace
