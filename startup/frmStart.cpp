@@ -19,8 +19,9 @@ constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
 
-// Quotation marks stay part of a path, so a quoted path names no file. Users quote paths with spaces out of habit:
-// when such an input cannot be opened, say that the quotes are the trouble.
+// Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
+// value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
+// opened, say that the quotes are the trouble.
 bool LooksQuoted(const std::string& path) {
     return !path.empty() && (path.front() == '"' || path.back() == '"');
 }
@@ -55,7 +56,7 @@ std::optional<int> frmStart::Form_Load() {
     if (m_argumentText.empty()) {
         return OpenMainWindow();
     }
-    const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText);
+    const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any
     // other command line the program cannot carry out.
     if (!commandLine || commandLine->type != kConversionType) {
