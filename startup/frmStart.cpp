@@ -6,6 +6,8 @@
 #include "FailureMessage.h"
 #include "MessageBox.h"
 #include "Process.h"
+#include "Product.h"
+#include "frmMain.h"
 #include "modCommands.h"
 
 #include <utility>
@@ -18,6 +20,10 @@ constexpr const char* kCommandLineError = "Error in command line arguments. Full
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
+// Argument texts that ask for the usage or the version instead of a conversion, exactly so.
+constexpr const char* kHelpRequest = "--help";
+constexpr const char* kWindowsHelpRequest = "/?";
+constexpr const char* kVersionRequest = "--version";
 
 // Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
 // value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
@@ -55,6 +61,14 @@ std::optional<int> frmStart::OpenMainWindow() {
 std::optional<int> frmStart::Form_Load() {
     if (m_argumentText.empty()) {
         return OpenMainWindow();
+    }
+    if (m_argumentText == kHelpRequest || m_argumentText == kWindowsHelpRequest) {
+        m_messageBox.MsgBox(frmMain::CommandLineHelp(), MsgBoxStyle::OkOnly);
+        return kShownOnRequest;
+    }
+    if (m_argumentText == kVersionRequest) {
+        m_messageBox.MsgBox(std::string(Product::kName) + " " + Product::kVersion, MsgBoxStyle::OkOnly);
+        return kShownOnRequest;
     }
     const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any

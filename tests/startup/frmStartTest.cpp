@@ -66,6 +66,8 @@ TEST_P(frmStartTest, ShowsItsBoxesAndEndsOrOpensTheWindow) {
 
 const std::string kCommandLineError = "16:Error in command line arguments. Full program will run.";
 const std::string kFailed = "16:The conversion failed; nothing was written.\r\n\r\nInput file: ";
+const std::string kHelp = "0:Below is the standard for command line arguments (all are required, except -s, and must "
+                          "be in the order below):\r\n...";
 const std::string kHint = "\r\nPaths need no quotation marks, even with spaces.";
 
 #if defined(_WIN32)
@@ -91,7 +93,12 @@ INSTANTIATE_TEST_SUITE_P(
                               1,
                               {kFailed + "{missing}\r\nThe input file could not be read ({missing}: ..."}},
                     StartCase{"QuotedInFront", "-in \"{in} -out {out} -type yzrk -s", 1, {kFailed + "\"{in}\r\n..."}},
-                    kQuotedAround),
+                    kQuotedAround, StartCase{"Help", "--help", 0, {kHelp}},
+                    StartCase{"HelpAsOnWindows", "/?", 0, {kHelp}},
+                    StartCase{"Version", "--version", 0, {"0:Tarvenne 1.00"}},
+                    // Only the exact texts ask: anything else is read as a command line.
+                    StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}},
+                    StartCase{"VersionInCapitals", "--Version", std::nullopt, {kCommandLineError}}),
     ParamName<StartCase>);
 
 TEST(frmStartQuotes, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {
