@@ -31,19 +31,6 @@ TEST_F(ProgramTest, WithoutArgumentsTheWindowIsDueAndNothingElseIsSaid) {
     EXPECT_EQ(result.err.find("Error"), std::string::npos);
 }
 
-// Usage on request, on the console without a display (on Windows in a box), and nothing else.
-TEST_F(ProgramTest, HelpAndVersionOnRequestEndWithZero) {
-    using Case = std::pair<std::string, std::string>;
-    for (const auto& [argument, start] : {Case{"--help", "Below is the standard for command line arguments"},
-                                          Case{"/?", "Below is the standard"}, Case{"--version", "Tarvenne 1.00\n"}}) {
-        const ProgramResult result = Run({argument});
-        EXPECT_EQ(result.status, 0) << argument << ": " << result.err;
-        EXPECT_TRUE(result.out.starts_with(start)) << result.out;
-        EXPECT_EQ(result.err, "");
-        EXPECT_FALSE(result.mainWindowShown);
-    }
-}
-
 TEST_F(ProgramTest, AConversionIsConfirmedUnlessSilent) {
     WriteFile(m_out + "itemlist.conf", std::string(1000, 'o'));
     using Case = std::pair<std::string, std::string>;

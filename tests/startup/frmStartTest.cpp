@@ -97,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"HelpAsOnWindows", "/?", 0, {kHelp}},
                     StartCase{"Version", "--version", 0, {"0:Tarvenne 1.00"}},
                     // Only the exact texts ask: anything else is read as a command line.
-                    StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}},
-                    StartCase{"VersionInCapitals", "--Version", std::nullopt, {kCommandLineError}}),
+                    StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}}),
     ParamName<StartCase>);
 
 TEST(frmStartQuotes, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {

@@ -1,6 +1,8 @@
 // What the main window does, whatever toolkit draws it: each handler run against fake dialogs and boxes.
 #include "frmMain.h"
 
+#include "Error.h"
+#include "FailureMessage.h"
 #include "Fakes.h"
 #include "ParamName.h"
 #include "Process.h"
@@ -113,63 +115,38 @@ TEST_F(frmMainTest, ExitEndsTheProgramWithoutAsking) {
     EXPECT_TRUE(m_dialog.shown.empty());
 }
 
-// True when text is pattern with each "..." standing for any run of characters.
-bool Matches(const std::string& text, const std::string& pattern) {
-    const std::size_t gap = pattern.find("...");
-    if (gap == std::string::npos) {
-        return text == pattern;
-    }
-    if (text.compare(0, gap, pattern, 0, gap) != 0) {
-        return false;
-    }
-    for (std::size_t at = gap; at <= text.size(); ++at) {
-        if (Matches(text.substr(at), pattern.substr(gap + 3))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // A click that fails once a file was picked: one critical box, in the command line's words, and nothing written.
-// {in}, {save} and {app} stand for the picked list, the place chosen to save and the application directory's file.
 struct ClickFailure {
     const char* name;
     std::optional<std::string> input; // nothing: the picked file is not there
-    bool applicationDirectoryGone;
-    std::string reason;
+    bool applicationDirectoryGone;    // then the place chosen to save is missing too
+    std::string reasonStart;
 };
 
-class frmMainFailureTest : public frmMainTest, public testing::WithParamInterface<ClickFailure> {
-protected:
-    std::string Fill(std::string text) const {
-        for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{in}", m_dir / "itemlist.ini"},
-                                          {"{save}", m_dir / "missing" + kNativeSeparator + "saved.conf"},
-                                          {"{app}", App() + kNativeSeparator + "itemlist.conf"}}) {
-            for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
-                text.replace(at, mark.size(), value);
-            }
-        }
-        return text;
-    }
-};
+class frmMainFailureTest : public frmMainTest, public testing::WithParamInterface<ClickFailure> {};
 
 TEST_P(frmMainFailureTest, ShowsOneBoxThatSaysWhy) {
+    const std::string input = m_dir / "itemlist.ini";
+    const std::string save = m_dir / "missing" + kNativeSeparator + "saved.conf";
     if (GetParam().input) {
-        WriteFile(m_dir / "itemlist.ini", *GetParam().input);
+        WriteFile(input, *GetParam().input);
     }
     if (GetParam().applicationDirectoryGone) {
         std::filesystem::remove(PathOf(App()));
     }
-    m_dialog.answers = {Fill("{in}"), Fill("{save}")};
+    m_dialog.answers = {input, save};
     m_form.cmdYzToRKL_Click();
 
     ASSERT_FALSE(m_box.shown.empty());
     const ShownMessage& box = m_box.shown.back();
     EXPECT_EQ(box.style, MsgBoxStyle::Critical);
     EXPECT_EQ(box.title, "Tarvenne");
-    const std::string expected =
-        Fill("The conversion failed; nothing was written.\r\n\r\nInput file: {in}\r\n" + GetParam().reason);
-    EXPECT_TRUE(Matches(box.prompt, expected)) << box.prompt << "\n  is not\n" << expected;
+    EXPECT_TRUE(box.prompt.starts_with("The conversion failed; nothing was written.\r\n\r\nInput file: " + input +
+                                       "\r\n" + GetParam().reasonStart))
+        << box.prompt;
+    if (GetParam().applicationDirectoryGone) {
+        EXPECT_NE(box.prompt.find(App() + kNativeSeparator + "itemlist.conf: "), std::string::npos) << box.prompt;
+    }
     // Whatever the system's reasons end with, the sentences around them read as sentences.
     EXPECT_EQ(box.prompt.find(".)"), std::string::npos);
     EXPECT_EQ(box.prompt.find(".;"), std::string::npos);
@@ -177,18 +154,26 @@ TEST_P(frmMainFailureTest, ShowsOneBoxThatSaysWhy) {
     for (std::size_t i = 0; i + 1 < m_box.shown.size(); ++i) {
         EXPECT_NE(m_box.shown[i].style, MsgBoxStyle::Critical) << m_box.shown[i].prompt;
     }
-    EXPECT_FALSE(std::filesystem::exists(PathOf(Fill("{save}"))));
-    EXPECT_FALSE(std::filesystem::exists(PathOf(Fill("{app}"))));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(save)));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(App() + kNativeSeparator + "itemlist.conf")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, frmMainFailureTest,
-    testing::Values(
-        ClickFailure{"ALineMissingAField", kItem + "sep\r\nbroken\tline\r\n", false, "Line 3 is missing a field."},
-        ClickFailure{"AShortShowField", "Editor\ttype.app\tC:\\e.exe\t-\t\t1234\t1\r\n", false,
-                     "Line 1 has a show field shorter than five characters."},
-        ClickFailure{"AnInputThatCannotBeRead", std::nullopt, false, "The input file could not be read ({in}: ...)."},
-        ClickFailure{"BothPlaces", kItem, true, "The output file could not be written ({save}: ...{app}: ...)."}),
+    testing::Values(ClickFailure{"ALineMissingAField", kItem + "sep\r\nbroken\tline\r\n", false,
+                                 "Line 3 is missing a field."},
+                    ClickFailure{"AnInputThatCannotBeRead", std::nullopt, false, "The input file could not be read ("},
+                    ClickFailure{"BothPlaces", kItem, true, "The output file could not be written ("}),
     ParamName<ClickFailure>);
+
+// A reason that is a sentence of its own does not end the message's sentence early; kinds a click cannot bring about
+// here have their words too.
+TEST(FailureReason, ReadsAsOneSentence) {
+    EXPECT_EQ(FailureReason(Error(ErrorKind::CannotOpen, "a.ini: The file is gone.")),
+              "The input file could not be read (a.ini: The file is gone).");
+    EXPECT_EQ(FailureReason(Error(ErrorKind::InputChanged, "a.ini")),
+              "The input file changed while it was being read.");
+    EXPECT_EQ(FailureReason(std::bad_alloc()), "There was not enough memory to convert it.");
+}
 
 } // namespace
