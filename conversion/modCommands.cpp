@@ -98,6 +98,8 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
     dialog->DialogTitle = kSaveDialogTitle;
     dialog->Filter = description + " (" + fileName + ") | " + fileName;
     dialog->FileName = fileName;
+    // A name typed without an extension gets the file name's own.
+    dialog->DefaultExt = fileName.substr(fileName.rfind('.') + 1);
     if (!dialog->ShowSave()) {
         throw Error(ErrorKind::NoPlaceChosen, "no place was chosen for the output file");
     }

@@ -89,23 +89,23 @@ bool MatchesFilter(std::string_view path, const std::string& filter) {
 CommonDialog::StartPlace CommonDialog::StartFor(bool save) const {
     const std::size_t folderEnd = FolderEnd(FileName);
     if (folderEnd == std::string::npos) {
-        return {m_lastFolder, FileName};
+        return {m_openedFolder, FileName};
     }
     if (save || MatchesFilter(FileName, Filter)) {
         return {{}, FileName};
     }
     // The folder with its separator, so that a root folder stays one.
-    return {FileName.substr(0, folderEnd + 1), {}};
+    return {m_openedFolder.empty() ? FileName.substr(0, folderEnd + 1) : m_openedFolder, {}};
 }
 
-void CommonDialog::Closed(const std::string* chosenPath) {
+void CommonDialog::Closed(bool save, const std::string* chosenPath) {
     if (chosenPath == nullptr) {
         FileName.clear();
         return;
     }
     FileName = *chosenPath;
     const std::size_t folderEnd = FolderEnd(FileName);
-    if (folderEnd != std::string::npos) {
-        m_lastFolder = FileName.substr(0, folderEnd + 1);
+    if (!save && folderEnd != std::string::npos) {
+        m_openedFolder = FileName.substr(0, folderEnd + 1);
     }
 }

@@ -31,6 +31,8 @@ public:
     std::string Filter;
     // Pre-fills the dialog; afterwards the full path the user chose, or empty after a cancel.
     std::string FileName;
+    // The extension, without its dot ("conf"), that a name typed without one gets; empty: none.
+    std::string DefaultExt;
 
     // Modal. Return true when the user chose a file, false when the dialog was cancelled or failed.
     virtual bool ShowOpen() = 0;
@@ -43,14 +45,15 @@ protected:
         std::string name;
     };
 
-    // The Open dialog proposes FileName again only when it is a file of the kind the filter asks for; any other
-    // name (the list just saved, say) only chooses the folder, so that accepting the dialog as it comes cannot read
-    // the wrong kind of file. A bare name, as the Save dialog gets it, starts in the folder of the last file
-    // chosen in this dialog, that is next to the input just converted.
+    // The Open dialog proposes FileName again only when it is a file of the kind the filter asks for; after any
+    // other name (the list just saved, say) it starts with an empty name in the folder of the last file opened, so
+    // that accepting it as it comes cannot read the wrong kind of file. A bare name, as the Save dialog gets it,
+    // starts in that folder too, next to the input just converted.
     StartPlace StartFor(bool save) const;
     // Call after the dialog closes: the chosen path, or nothing after a cancel or a failure.
-    void Closed(const std::string* chosenPath);
+    void Closed(bool save, const std::string* chosenPath);
 
 private:
-    std::string m_lastFolder;
+    // The folder of the last file chosen in an Open dialog, with its separator.
+    std::string m_openedFolder;
 };

@@ -8,6 +8,15 @@
 // exactly as the caller wrote it, quotation marks included.
 std::string ArgumentText(int argc, const char* const* argv);
 
+// Whether quotation marks around a whole path in the argument text are taken away. On Windows people and programs
+// quote paths with spaces by habit, and no file name can hold one; on Linux the shell has already taken the user's
+// own away, and what is left is part of the name.
+#if defined(_WIN32)
+inline constexpr bool kUnquotePaths = true;
+#else
+inline constexpr bool kUnquotePaths = false;
+#endif
+
 // The directory that holds the executable, without a trailing separator.
 std::string ApplicationDirectory();
 

@@ -17,9 +17,17 @@ std::string TrimSpaces(std::string_view value) {
     return std::string(value.substr(first, last - first + 1));
 }
 
+// One pair of quotation marks around the whole value goes; what they enclose stays as it is.
+std::string Unquoted(std::string value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
 } // namespace
 
-std::optional<CommandLine> ParseCommandLine(std::string_view argumentText) {
+std::optional<CommandLine> ParseCommandLine(std::string_view argumentText, bool unquotePaths) {
     std::array<std::string, 3> values;
     std::size_t cut = argumentText.find(kCut); // the "-" in front of piece 1
     for (std::size_t piece = 0; piece < kKeywords.size(); ++piece) {
@@ -33,6 +41,10 @@ std::optional<CommandLine> ParseCommandLine(std::string_view argumentText) {
             return std::nullopt;
         }
         values[piece] = TrimSpaces(text.substr(kKeywords[piece].size()));
+    }
+    if (unquotePaths) {
+        values[0] = Unquoted(values[0]);
+        values[1] = Unquoted(values[1]);
     }
     return CommandLine{values[0], values[1], values[2], argumentText.ends_with("-s")};
 }

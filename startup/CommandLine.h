@@ -17,5 +17,6 @@ struct CommandLine {
 
 // The argument text is cut at every "-"; pieces 1 to 3 must begin with "in", "out" and "type" (exactly, case
 // counts), and the rest of each, trimmed of spaces only, is its value. Text before the first "-" and pieces after
-// the third are never looked at. Returns nothing for a malformed command line.
-std::optional<CommandLine> ParseCommandLine(std::string_view argumentText);
+// the third are never looked at. With unquotePaths, one pair of quotation marks enclosing the whole input or output
+// value (after trimming) is taken away. Returns nothing for a malformed command line.
+std::optional<CommandLine> ParseCommandLine(std::string_view argumentText, bool unquotePaths);

@@ -3,12 +3,13 @@
 
 #include "CommandLine.h"
 #include "Error.h"
+#include "FailureMessage.h"
 #include "MessageBox.h"
 #include "Process.h"
-#include "TextStream.h"
+#include "Product.h"
+#include "frmMain.h"
 #include "modCommands.h"
 
-#include <new>
 #include <utility>
 
 namespace {
@@ -19,46 +20,28 @@ constexpr const char* kCommandLineError = "Error in command line arguments. Full
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
+// Argument texts that ask for the usage or the version instead of a conversion, exactly so.
+constexpr const char* kHelpRequest = "--help";
+constexpr const char* kWindowsHelpRequest = "/?";
+constexpr const char* kVersionRequest = "--version";
 
-std::string LineText(const Error& error) {
-    return "Line " + std::to_string(error.LineNumber());
-}
-
-// Why a run failed, as one sentence for the user.
-std::string FailureReason(const Error& error) {
-    switch (error.Kind()) {
-    case ErrorKind::MissingField:
-        return LineText(error) + " is missing a field.";
-    case ErrorKind::ShowFieldTooShort:
-        return LineText(error) + " has a show field shorter than five characters.";
-    case ErrorKind::EndOfStream:
-        return LineText(error) + " could not be read: the file ended before it.";
-    case ErrorKind::CannotOpen:
-        return std::string("The input file could not be read (") + error.what() + ").";
-    case ErrorKind::TooManyLines:
-        return "The input file has more lines than can be converted.";
-    case ErrorKind::LineTooLong:
-        return LineText(error) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
-               " MiB, the longest line that can be converted.";
-    case ErrorKind::CannotWrite:
-        return std::string("The output file could not be written (") + error.what() + ").";
-    case ErrorKind::NoPlaceChosen:
-        return "No place was chosen for the output file.";
-    case ErrorKind::InputChanged:
-        return "The input file changed while it was being read.";
-    }
-    return error.what();
-}
-
-std::string FailureMessage(const std::string& inputPath, const std::string& reason) {
-    return std::string("The conversion failed; nothing was written.") + kCrLf + kCrLf + "Input file: " + inputPath +
-           kCrLf + reason;
-}
-
-// Quotation marks stay part of a path, so a quoted path names no file. Users quote paths with spaces out of habit:
-// when such an input cannot be opened, say that the quotes are the trouble.
+// Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
+// value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
+// opened, say that the quotes are the trouble.
 bool LooksQuoted(const std::string& path) {
     return !path.empty() && (path.front() == '"' || path.back() == '"');
+}
+
+// Why the run failed, for the command line: an input that is not given or is quoted gets a word of its own.
+std::string CommandLineReason(const std::exception& error, const std::string& inputPath) {
+    const auto* known = dynamic_cast<const Error*>(&error);
+    if (known == nullptr || known->Kind() != ErrorKind::CannotOpen) {
+        return FailureReason(error);
+    }
+    if (inputPath.empty()) {
+        return kNoInputFile;
+    }
+    return FailureReason(error) + (LooksQuoted(inputPath) ? kCrLf + std::string(kNoQuotesNeeded) : "");
 }
 
 } // namespace
@@ -79,7 +62,15 @@ std::optional<int> frmStart::Form_Load() {
     if (m_argumentText.empty()) {
         return OpenMainWindow();
     }
-    const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText);
+    if (m_argumentText == kHelpRequest || m_argumentText == kWindowsHelpRequest) {
+        m_messageBox.MsgBox(frmMain::CommandLineHelp(), MsgBoxStyle::OkOnly);
+        return kShownOnRequest;
+    }
+    if (m_argumentText == kVersionRequest) {
+        m_messageBox.MsgBox(std::string(Product::kName) + " " + Product::kVersion, MsgBoxStyle::OkOnly);
+        return kShownOnRequest;
+    }
+    const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any
     // other command line the program cannot carry out.
     if (!commandLine || commandLine->type != kConversionType) {
@@ -91,18 +82,8 @@ std::optional<int> frmStart::Form_Load() {
     try {
         saved = modCommands::RunYzToRK(commandLine->inputPath, commandLine->outputDirectory,
                                        {m_messageBox, nullptr, m_applicationDirectory});
-    } catch (const Error& error) {
-        // An empty -in value names no file at all: say so, rather than that an empty path could not be read.
-        std::string reason = error.Kind() == ErrorKind::CannotOpen && commandLine->inputPath.empty()
-                                 ? std::string(kNoInputFile)
-                                 : FailureReason(error);
-        if (error.Kind() == ErrorKind::CannotOpen && LooksQuoted(commandLine->inputPath)) {
-            reason += kCrLf + std::string(kNoQuotesNeeded);
-        }
-        m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, reason), MsgBoxStyle::Critical);
-        return kConversionFailed;
-    } catch (const std::bad_alloc&) {
-        m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, "There was not enough memory to convert it."),
+    } catch (const std::exception& error) {
+        m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, CommandLineReason(error, commandLine->inputPath)),
                             MsgBoxStyle::Critical);
         return kConversionFailed;
     }

@@ -8,10 +8,11 @@ class MessageBox;
 
 // Exit statuses of the program.
 enum ExitStatus : int {
-    kWritten = 0,                      // the file was written where the command line asked
-    kConversionFailed = 1,             // nothing was written
-    kNoDisplay = 2,                    // the main window was due, but there is no display to show it on
-    kWrittenInApplicationDirectory = 3 // the file was written, but into the application directory
+    kWritten = 0,                       // the file was written where the command line asked
+    kConversionFailed = 1,              // nothing was written
+    kNoDisplay = 2,                     // the main window was due, but there is no display to show it on
+    kWrittenInApplicationDirectory = 3, // the file was written, but into the application directory
+    kShownOnRequest = 0                 // the usage or the version was asked for and shown
 };
 
 // Opens the main window without waiting for it.
@@ -28,7 +29,8 @@ public:
     frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
              std::string applicationDirectory);
 
-    // Empty argument text: the main window. A well-formed command line of type "yzrk": one conversion, a
+    // Empty argument text: the main window. "--help" or "/?": the command-line help; "--version": the program's name
+    // and version; either in a box, then status 0. A well-formed command line of type "yzrk": one conversion, a
     // confirmation unless silent, and the exit status. Anything else: the command-line error, then the main
     // window. Returns the status to end the program with, or nothing when the main window runs on.
     std::optional<int> Form_Load();

@@ -2,6 +2,7 @@
 #include "frmMain.h"
 
 #include "CommonDialog.h"
+#include "FailureMessage.h"
 #include "MessageBox.h"
 #include "Product.h"
 #include "modCommands.h"
@@ -68,6 +69,10 @@ const std::string& frmMain::Caption() {
     return ApplicationTitle();
 }
 
+std::string frmMain::CommandLineHelp() {
+    return JoinLines(kHelpLines);
+}
+
 frmMain::frmMain(Services services) : m_services(std::move(services)) {}
 
 void frmMain::Form_Load() {
@@ -75,22 +80,27 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::cmdYzToRKL_Click() {
+    CommonDialog& dialog = m_services.cmnDlg;
+    dialog.DialogTitle = kOpenTitle;
+    dialog.Filter = kOpenFilter;
+    // A name typed without an extension is opened as it is typed.
+    dialog.DefaultExt.clear();
+    // No file picked, nothing to say.
+    if (!dialog.ShowOpen()) {
+        return;
+    }
+    const std::string inputPath = dialog.FileName;
     try {
-        CommonDialog& dialog = m_services.cmnDlg;
-        dialog.DialogTitle = kOpenTitle;
-        dialog.Filter = kOpenFilter;
-        // Whether a file was picked is not asked: after a cancel the dialog holds no file name, which fails to
-        // open like any other missing file and so ends the click.
-        dialog.ShowOpen();
-        modCommands::RunYzToRK(dialog.FileName, std::nullopt,
+        modCommands::RunYzToRK(inputPath, std::nullopt,
                                {m_services.messageBox, &dialog, m_services.applicationDirectory});
-    } catch (const std::exception&) {
-        // The click's one error trap: it ends in silence, and nothing of the run is kept.
+    } catch (const std::exception& error) {
+        // The click's one error trap: nothing of the run is kept, the user is told why, and the window stays.
+        m_services.messageBox.MsgBox(FailureMessage(inputPath, FailureReason(error)), MsgBoxStyle::Critical);
     }
 }
 
 void frmMain::mnuCmd_Click() {
-    m_services.messageBox.MsgBox(JoinLines(kHelpLines), MsgBoxStyle::OkOnly);
+    m_services.messageBox.MsgBox(CommandLineHelp(), MsgBoxStyle::OkOnly);
 }
 
 void frmMain::mnuAbout_Click() {

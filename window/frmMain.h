@@ -66,6 +66,9 @@ public:
     // The window's caption: the application title.
     static const std::string& Caption();
 
+    // The command-line help, as the Help menu shows it.
+    static std::string CommandLineHelp();
+
     // What the handlers show and ask through, and what they change in the window.
     struct Services {
         MessageBox& messageBox;
@@ -85,8 +88,8 @@ public:
 
     // Sets the label text.
     void Form_Load();
-    // Asks for a Y'z Dock item list and converts it, saving where the user chooses. Any failure ends the click
-    // silently and leaves the window as it was.
+    // Asks for a Y'z Dock item list and converts it, saving where the user chooses. A cancelled Open dialog ends the
+    // click silently; a failure after a file was picked ends it with a box that says why. The window stays as it was.
     void cmdYzToRKL_Click();
     // Shows the command-line help.
     void mnuCmd_Click();

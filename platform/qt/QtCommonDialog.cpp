@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 QStringList NameFiltersFromFilter(const std::string& filter) {
     QStringList nameFilters;
@@ -74,9 +76,27 @@ bool QtCommonDialog::Show(bool save) {
     if (!nameFilters.isEmpty()) {
         dialog.setNameFilters(nameFilters);
     }
-    // The list's date column as wide as the dates it shows (it starts too narrow for them).
+    dialog.setDefaultSuffix(QString::fromStdString(DefaultExt));
+    // The list's date column as wide as the dates it shows (it starts too narrow for them), and the dialog wide
+    // enough for every column: at Qt's own size the last one is cut off. It grows once the dates are known, and
+    // never fights the user's own resizing, which only ever narrows the date column.
     if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        list->header()->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
+        QHeaderView* header = list->header();
+        header->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
+        const auto fitColumns = [&dialog, list, header] {
+            const int missing = header->length() - list->viewport()->width();
+            if (missing > 0) {
+                const int room = dialog.screen()->availableGeometry().width();
+                dialog.resize(std::min(dialog.width() + missing, room), dialog.height());
+            }
+        };
+        // Once the header has taken the new width in.
+        QObject::connect(header, &QHeaderView::sectionResized, &dialog,
+                         [&dialog, fitColumns](int column, int oldSize, int newSize) {
+                             if (column == kDateColumn && newSize > oldSize) {
+                                 QTimer::singleShot(0, &dialog, fitColumns);
+                             }
+                         });
     }
     const StartPlace start = StartFor(save);
     if (!start.folder.empty()) {
@@ -90,10 +110,10 @@ bool QtCommonDialog::Show(bool save) {
     }
     // A cancelled dialog reports no file, never the name it held before.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        Closed(nullptr);
+        Closed(save, nullptr);
         return false;
     }
     const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
-    Closed(&chosen);
+    Closed(save, &chosen);
     return true;
 }

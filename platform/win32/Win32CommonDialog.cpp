@@ -47,6 +47,7 @@ bool Win32CommonDialog::Show(bool save) {
     const std::wstring filters = FilterListOf(Filter);
     const StartPlace start = StartFor(save);
     const std::wstring folder = WideFromUtf8(start.folder);
+    const std::wstring defaultExt = WideFromUtf8(DefaultExt);
     std::wstring initial = WideFromUtf8(start.name);
     if (initial.size() >= kPathRoom) {
         initial.clear();
@@ -63,6 +64,7 @@ bool Win32CommonDialog::Show(bool save) {
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     // The working directory stays where it was: a relative path given later still means what it meant.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
@@ -70,10 +72,10 @@ bool Win32CommonDialog::Show(bool save) {
     const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     // A cancelled or failed dialog (CommDlgExtendedError tells which) reports no file, never the name it held.
     if (!chosen) {
-        Closed(nullptr);
+        Closed(save, nullptr);
         return false;
     }
     const std::string path = Utf8FromWide(file.data());
-    Closed(&path);
+    Closed(save, &path);
     return true;
 }

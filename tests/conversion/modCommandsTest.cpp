@@ -153,6 +153,7 @@ TEST_F(RunTest, WithoutADirectoryTheSaveDialogChoosesThePlace) {
     EXPECT_EQ(m_dialog.shown[0].title, "Select where to save your file");
     EXPECT_EQ(m_dialog.shown[0].filter, "RK Launcher Itemlist (itemlist.conf) | itemlist.conf");
     EXPECT_EQ(m_dialog.shown[0].fileName, "itemlist.conf");
+    EXPECT_EQ(m_dialog.shown[0].defaultExt, "conf");
     EXPECT_EQ(saved.path, "/out/picked.conf");
     EXPECT_EQ(m_files.Get(saved.path), kSeparatorBlock + "\r\n");
     EXPECT_TRUE(m_box.shown.empty());

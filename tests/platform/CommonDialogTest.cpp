@@ -78,32 +78,35 @@ public:
     using CommonDialog::StartFor;
 };
 
-TEST(CommonDialogStart, TheSavedListIsNotProposedAsInputButItsFolderIs) {
+TEST(CommonDialogStart, TheSavedListIsNotProposedAsInputAndOpenStartsWhereTheLastListWas) {
     StartingDialog dialog;
     dialog.Filter = kOpen;
     EXPECT_EQ(dialog.StartFor(false).folder, "");
     EXPECT_EQ(dialog.StartFor(false).name, "");
 
-    const std::string input = kFolder + "in" + kNativeSeparator + "itemlist.ini";
-    dialog.Closed(&input);
+    const std::string in = kFolder + "in" + kNativeSeparator;
+    const std::string input = in + "itemlist.ini";
+    dialog.Closed(false, &input);
     EXPECT_EQ(dialog.StartFor(false).folder, "");
     EXPECT_EQ(dialog.StartFor(false).name, input); // an earlier pick is proposed again
 
     // The Save dialog gets a bare name: it starts beside the input.
     dialog.FileName = "itemlist.conf";
-    EXPECT_EQ(dialog.StartFor(true).folder, kFolder + "in" + kNativeSeparator);
+    EXPECT_EQ(dialog.StartFor(true).folder, in);
     EXPECT_EQ(dialog.StartFor(true).name, "itemlist.conf");
 
     const std::string saved = kFolder + "out" + kNativeSeparator + "itemlist.conf";
-    dialog.Closed(&saved);
+    dialog.Closed(true, &saved);
     EXPECT_EQ(dialog.StartFor(true).name, saved);
-    // The next Open shows the folder of the saved list, with nothing in its name box.
-    EXPECT_EQ(dialog.StartFor(false).folder, kFolder + "out" + kNativeSeparator);
+    // The next Open shows the folder of the list opened last, not the one saved, with nothing in its name box.
+    EXPECT_EQ(dialog.StartFor(false).folder, in);
     EXPECT_EQ(dialog.StartFor(false).name, "");
+    dialog.FileName = "itemlist.conf";
+    EXPECT_EQ(dialog.StartFor(true).folder, in) << "a Save does not move where the next one starts";
 
-    dialog.Closed(nullptr);
+    dialog.Closed(false, nullptr);
     EXPECT_EQ(dialog.FileName, "");
-    EXPECT_EQ(dialog.StartFor(false).folder, kFolder + "out" + kNativeSeparator);
+    EXPECT_EQ(dialog.StartFor(false).folder, in);
 }
 
 } // namespace

@@ -16,12 +16,13 @@ struct Parse {
     const char* name;
     std::string text;
     std::optional<CommandLine> parsed;
+    bool unquotePaths = false; // as on Windows
 };
 
 class CommandLineParse : public testing::TestWithParam<Parse> {};
 
 TEST_P(CommandLineParse, GivesTheValues) {
-    EXPECT_EQ(ParseCommandLine(GetParam().text), GetParam().parsed);
+    EXPECT_EQ(ParseCommandLine(GetParam().text, GetParam().unquotePaths), GetParam().parsed);
 }
 
 const std::nullopt_t kMalformed = std::nullopt;
@@ -49,7 +50,15 @@ INSTANTIATE_TEST_SUITE_P(
         Parse{"SilentIsLowerCase", "-in a -out b -type yzrk -S", CommandLine{"a", "b", "yzrk", false}},
         Parse{"SilentBeforeTheOptions", "-s -in a -out b -type yzrk", kMalformed},
         Parse{"SilentFromTheLastTwoCharactersOnly", "-in a -out b -type yzrk-s", CommandLine{"a", "b", "yzrk", true}},
-        Parse{"LaterPiecesAreIgnored", "-in a -out b -type yzrk -x -y", CommandLine{"a", "b", "yzrk", false}}),
+        Parse{"LaterPiecesAreIgnored", "-in a -out b -type yzrk -x -y", CommandLine{"a", "b", "yzrk", false}},
+        // Quotation marks as Windows programs hand them over: around a value with a space, a trailing backslash
+        // doubled before the closing one.
+        Parse{"QuotesStayOnLinux", "-in \"C:\\My Docks\\a.ini\" -out \"C:\\RK Launcher\\\\\" -type yzrk",
+              CommandLine{"\"C:\\My Docks\\a.ini\"", "\"C:\\RK Launcher\\\\\"", "yzrk", false}},
+        Parse{"QuotesAroundAPathGoOnWindows", "-in \"C:\\My Docks\\a.ini\" -out \"C:\\RK Launcher\\\\\" -type yzrk",
+              CommandLine{"C:\\My Docks\\a.ini", "C:\\RK Launcher\\\\", "yzrk", false}, true},
+        Parse{"OnlyOnePairGoesAfterTrimmingAndTheRestStays", "-in  \"\" a \"\"  -out \" b -type \"yzrk\" -s",
+              CommandLine{"\" a \"", "\" b", "\"yzrk\"", true}, true}),
     ParamName<Parse>);
 
 } // namespace

@@ -66,7 +66,18 @@ TEST_P(frmStartTest, ShowsItsBoxesAndEndsOrOpensTheWindow) {
 
 const std::string kCommandLineError = "16:Error in command line arguments. Full program will run.";
 const std::string kFailed = "16:The conversion failed; nothing was written.\r\n\r\nInput file: ";
+const std::string kHelp = "0:Below is the standard for command line arguments (all are required, except -s, and must "
+                          "be in the order below):\r\n...";
 const std::string kHint = "\r\nPaths need no quotation marks, even with spaces.";
+
+#if defined(_WIN32)
+// Quotation marks around a whole path go, as Windows programs hand paths with spaces over.
+const StartCase kQuotedAround{
+    "QuotedAround", "-in \"{in}\" -out \"{out}\" -type yzrk", 0, {"64:New file written to {out}"}};
+#else
+// Quotation marks stay part of the path; a path that then names no file gets a word about them.
+const StartCase kQuotedAround{"QuotedAround", "-in \"{in}\" -out {out} -type yzrk", 1, {kFailed + "\"{in}\"\r\n..."}};
+#endif
 
 INSTANTIATE_TEST_SUITE_P(
     ArgumentTexts, frmStartTest,
@@ -81,9 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
                               "-in {missing} -out {out} -type yzrk",
                               1,
                               {kFailed + "{missing}\r\nThe input file could not be read ({missing}: ..."}},
-                    // Quotation marks stay part of the path; a path that then names no file gets a word about them.
                     StartCase{"QuotedInFront", "-in \"{in} -out {out} -type yzrk -s", 1, {kFailed + "\"{in}\r\n..."}},
-                    StartCase{"QuotedAround", "-in \"{in}\" -out {out} -type yzrk", 1, {kFailed + "\"{in}\"\r\n..."}}),
+                    kQuotedAround, StartCase{"Help", "--help", 0, {kHelp}},
+                    StartCase{"HelpAsOnWindows", "/?", 0, {kHelp}},
+                    StartCase{"Version", "--version", 0, {"0:Tarvenne 1.00"}},
+                    // Only the exact texts ask: anything else is read as a command line.
+                    StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}}),
     ParamName<StartCase>);
 
 TEST(frmStartQuotes, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {
@@ -92,8 +106,8 @@ TEST(frmStartQuotes, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint)
     FakeLauncher launcher;
     using Case = std::pair<std::string, bool>;
     for (const auto& [input, hint] :
-         {Case{std::string("\"").append(dir / "q.ini").append("\""), true}, Case{dir / "q\".ini", false},
-          Case{dir / "missing.ini", false}, Case{dir / "q.ini", false}}) {
+         {Case{std::string("\"").append(dir / "q.ini"), true}, Case{(dir / "q.ini").append("\""), true},
+          Case{dir / "q\".ini", false}, Case{dir / "missing.ini", false}, Case{dir / "q.ini", false}}) {
         FakeMessageBox box;
         frmStart start("-in " + input + " -out " + dir.Path() + kNativeSeparator + " -type yzrk -s", box, launcher,
                        dir / "app");

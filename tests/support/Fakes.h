@@ -32,6 +32,7 @@ struct ShownDialog {
     std::string title;
     std::string filter;
     std::string fileName;
+    std::string defaultExt;
 };
 
 class FakeDialog : public CommonDialog {
@@ -45,7 +46,7 @@ public:
 
 private:
     bool Answer(const std::string& kind) {
-        shown.push_back({kind, DialogTitle, Filter, FileName});
+        shown.push_back({kind, DialogTitle, Filter, FileName, DefaultExt});
         const std::string answer = shown.size() <= answers.size() ? answers[shown.size() - 1] : std::string();
         FileName = answer;
         return !answer.empty();

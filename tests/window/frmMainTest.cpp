@@ -1,7 +1,10 @@
 // What the main window does, whatever toolkit draws it: each handler run against fake dialogs and boxes.
 #include "frmMain.h"
 
+#include "Error.h"
+#include "FailureMessage.h"
 #include "Fakes.h"
+#include "ParamName.h"
 #include "Process.h"
 #include "TestFiles.h"
 
@@ -37,10 +40,12 @@ TEST_F(frmMainTest, LoadingSetsTheLabelsSixLines) {
 TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
     WriteFile(m_dir / "itemlist.ini", kItem + "sep\r\n");
     m_dialog.answers = {m_dir / "itemlist.ini", m_dir / "saved.conf"};
+    m_dialog.DefaultExt = "conf"; // as an earlier Save left it
     m_form.cmdYzToRKL_Click();
     ASSERT_EQ(m_dialog.shown.size(), 2U);
     const ShownDialog& open = m_dialog.shown[0];
     EXPECT_EQ(open.kind, "open");
+    EXPECT_EQ(open.defaultExt, "") << "a name typed into the Open dialog is opened as typed";
     EXPECT_EQ(open.title, "Select your Y'z Dock itemlist");
     EXPECT_EQ(open.filter, "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini");
     const ShownDialog& save = m_dialog.shown[1];
@@ -72,16 +77,6 @@ TEST_F(frmMainTest, ACancelledSaveWritesIntoTheApplicationDirectory) {
     EXPECT_EQ(m_box.shown[0].style, MsgBoxStyle::OkOnly);
     EXPECT_EQ(m_box.shown[0].title, "Tarvenne");
     EXPECT_EQ(ReadFile(App() + kNativeSeparator + "itemlist.conf"), kItemBlock);
-}
-
-TEST_F(frmMainTest, AFailingInputWritesNothingAndSaysNothing) {
-    WriteFile(m_dir / "itemlist.ini", kItem + "sep\r\nbroken\tline\r\n");
-    m_dialog.answers = {m_dir / "itemlist.ini", m_dir / "saved.conf"};
-    m_form.cmdYzToRKL_Click();
-    EXPECT_EQ(m_dialog.shown.size(), 1U);
-    EXPECT_TRUE(m_box.shown.empty());
-    EXPECT_FALSE(std::filesystem::exists(PathOf(m_dir / "saved.conf")));
-    EXPECT_EQ(ListDirectory(App()), "");
 }
 
 TEST_F(frmMainTest, ASecondClickStartsFromAnEmptyText) {
@@ -119,6 +114,67 @@ TEST_F(frmMainTest, ExitEndsTheProgramWithoutAsking) {
     EXPECT_EQ(m_ends, 1);
     EXPECT_TRUE(m_box.shown.empty());
     EXPECT_TRUE(m_dialog.shown.empty());
+}
+
+// A click that fails once a file was picked: one critical box, in the command line's words, and nothing written.
+struct ClickFailure {
+    const char* name;
+    std::optional<std::string> input; // nothing: the picked file is not there
+    bool applicationDirectoryGone;    // then the place chosen to save is missing too
+    std::string reasonStart;
+};
+
+class frmMainFailureTest : public frmMainTest, public testing::WithParamInterface<ClickFailure> {};
+
+TEST_P(frmMainFailureTest, ShowsOneBoxThatSaysWhy) {
+    const std::string input = m_dir / "itemlist.ini";
+    const std::string save = m_dir / "missing" + kNativeSeparator + "saved.conf";
+    if (GetParam().input) {
+        WriteFile(input, *GetParam().input);
+    }
+    if (GetParam().applicationDirectoryGone) {
+        std::filesystem::remove(PathOf(App()));
+    }
+    m_dialog.answers = {input, save};
+    m_form.cmdYzToRKL_Click();
+
+    ASSERT_FALSE(m_box.shown.empty());
+    const ShownMessage& box = m_box.shown.back();
+    EXPECT_EQ(box.style, MsgBoxStyle::Critical);
+    EXPECT_EQ(box.title, "Tarvenne");
+    EXPECT_TRUE(box.prompt.starts_with("The conversion failed; nothing was written.\r\n\r\nInput file: " + input +
+                                       "\r\n" + GetParam().reasonStart))
+        << box.prompt;
+    if (GetParam().applicationDirectoryGone) {
+        EXPECT_NE(box.prompt.find(App() + kNativeSeparator + "itemlist.conf: "), std::string::npos) << box.prompt;
+    }
+    // Whatever the system's reasons end with, the sentences around them read as sentences.
+    EXPECT_EQ(box.prompt.find(".)"), std::string::npos);
+    EXPECT_EQ(box.prompt.find(".;"), std::string::npos);
+    // Only the failure is critical; a fallback message may come before it.
+    for (std::size_t i = 0; i + 1 < m_box.shown.size(); ++i) {
+        EXPECT_NE(m_box.shown[i].style, MsgBoxStyle::Critical) << m_box.shown[i].prompt;
+    }
+    EXPECT_FALSE(std::filesystem::exists(PathOf(save)));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(App() + kNativeSeparator + "itemlist.conf")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, frmMainFailureTest,
+    testing::Values(ClickFailure{"ALineMissingAField", kItem + "sep\r\nbroken\tline\r\n", false,
+                                 "Line 3 is missing a field."},
+                    ClickFailure{"AnInputThatCannotBeRead", std::nullopt, false, "The input file could not be read ("},
+                    ClickFailure{"BothPlaces", kItem, true, "The output file could not be written ("}),
+    ParamName<ClickFailure>);
+
+// A reason that is a sentence of its own does not end the message's sentence early; kinds a click cannot bring about
+// here have their words too.
+TEST(FailureReason, ReadsAsOneSentence) {
+    EXPECT_EQ(FailureReason(Error(ErrorKind::CannotOpen, "a.ini: The file is gone.")),
+              "The input file could not be read (a.ini: The file is gone).");
+    EXPECT_EQ(FailureReason(Error(ErrorKind::InputChanged, "a.ini")),
+              "The input file changed while it was being read.");
+    EXPECT_EQ(FailureReason(std::bad_alloc()), "There was not enough memory to convert it.");
 }
 
 } // namespace

@@ -193,8 +193,9 @@ private slots:
         QCOMPARE(dialog.FileName, *m_dir / "in/sub folder/itemlist.conf");
     }
 
-    // The date column of the file list is wide enough for its dates.
-    void theDateColumnShowsWholeDates() {
+    // The date column of the file list is wide enough for its dates, and the dialog for all its columns: none is cut
+    // off at the list's right edge.
+    void theColumnsAreWhole() {
         // A date of the widest kind: two-digit day and hour, the longest month names.
         const qint64 when = QDateTime(QDate(2026, 12, 29), QTime(14, 52)).toSecsSinceEpoch();
         const utimbuf times{static_cast<time_t>(when), static_cast<time_t>(when)};
@@ -204,6 +205,7 @@ private slots:
         Seen seen;
         int room = 0;
         int needed = 0;
+        bool fits = false;
         Answer(seen, [&](QFileDialog& shown) {
             shown.setViewMode(QFileDialog::Detail);
             auto* list = shown.findChild<QTreeView*>(QStringLiteral("treeView"));
@@ -216,11 +218,29 @@ private slots:
             QStyleOptionViewItem option;
             option.initFrom(list);
             needed = list->itemDelegate()->sizeHint(option, date).width();
+            // The dialog follows its columns.
+            QTRY_VERIFY2(list->header()->length() <= list->viewport()->width(),
+                         qPrintable(QStringLiteral("columns %1 > list %2")
+                                        .arg(list->header()->length())
+                                        .arg(list->viewport()->width())));
+            fits = true;
             shown.reject();
         });
         QVERIFY(!dialog.ShowSave());
         QVERIFY(needed > 0);
         QVERIFY2(room >= needed, qPrintable(QStringLiteral("%1 < %2").arg(room).arg(needed)));
+        QVERIFY(fits);
+    }
+
+    // The Save dialog adds the default extension to a name typed without one.
+    void aTypedNameWithoutAnExtensionGetsTheDefault() {
+        QtCommonDialog dialog;
+        dialog.FileName = *m_dir / "out/itemlist.conf";
+        dialog.DefaultExt = "conf";
+        Seen seen;
+        Answer(seen, [](QFileDialog& shown) { Type(shown, QStringLiteral("mine")); });
+        QVERIFY(dialog.ShowSave());
+        QCOMPARE(dialog.FileName, *m_dir / "out/mine.conf");
     }
 
     // The list just saved is no Y'z Dock list: the next Open starts in its folder with an empty name box, so that

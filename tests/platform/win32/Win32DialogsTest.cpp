@@ -1,9 +1,13 @@
-// Message box styles and the file dialog's filter list on Windows, without showing either.
+// Message box styles and the file dialog's filter list on Windows, without showing either; and the Save dialog's
+// default extension, in a real dialog answered from a second thread.
 #include "ParamName.h"
+#include "TestFiles.h"
 #include "Win32CommonDialog.h"
 #include "Win32MessageBox.h"
+#include "WindowDriver.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 #include <windows.h>
 #undef MessageBox
 
@@ -42,5 +46,24 @@ INSTANTIATE_TEST_SUITE_P(
                     FilterCase{"Empty", "", L""s},
                     FilterCase{"NonAscii", "Listes \xc3\xa9|*.ini", L"Listes \u00e9\0*.ini\0\0"s}),
     ParamName<FilterCase>);
+
+TEST(Win32CommonDialog, ATypedNameWithoutAnExtensionGetsTheDefault) {
+    using namespace std::chrono_literals;
+    TempDir dir;
+    Win32CommonDialog dialog;
+    dialog.DialogTitle = "Save with a default extension";
+    dialog.FileName = "itemlist.conf";
+    dialog.DefaultExt = "conf";
+    std::thread user([&dir] {
+        HWND shown = win32test::WaitForFileDialog(::GetCurrentProcessId(), "Save with a default extension", 20s);
+        ASSERT_NE(shown, nullptr);
+        // Wine goes on setting the dialog up for a moment after it shows.
+        std::this_thread::sleep_for(1s);
+        EXPECT_TRUE(win32test::PickFile(shown, dir / "mine"));
+    });
+    EXPECT_TRUE(dialog.ShowSave());
+    user.join();
+    EXPECT_EQ(dialog.FileName, dir / "mine.conf");
+}
 
 } // namespace

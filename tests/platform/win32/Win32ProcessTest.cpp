@@ -55,6 +55,8 @@ TEST(Win32Process, SystemReasonIsOneLineOfTheSystemsWords) {
         EXPECT_FALSE(reason.empty());
         EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
         EXPECT_NE(reason.back(), ' ') << reason;
+        // Put into a sentence of the program's own, it must not end that sentence early.
+        EXPECT_NE(reason.back(), '.') << reason;
     }
     EXPECT_NE(SystemReason(ERROR_FILE_NOT_FOUND), SystemReason(ERROR_ACCESS_DENIED));
     // A number the system has no words for still gives a reason.

@@ -214,6 +214,40 @@ INSTANTIATE_TEST_SUITE_P(Ways, MainWindowOnScreen,
                                          WindowCase{"MalformedThenClosed", {"-x"}, true, false}),
                          ParamName<WindowCase>);
 
+// A list with a bad line picked in the window: a box names the line, and the window stays.
+TEST_F(ProgramOnScreen, AFailedClickSaysWhyInABox) {
+    WriteFile(m_input, kItem + "broken\tline\r\n");
+    Start({});
+    const std::optional<WindowInfo> window = NextWindow("the main window");
+    ASSERT_TRUE(window);
+    // The button has the focus.
+    ASSERT_TRUE(m_display->PointAt(window->id) && m_display->PressKeys("space"));
+    const std::optional<WindowInfo> open = NextWindow("the Open dialog");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->title, "Select your Y'z Dock itemlist");
+    ASSERT_TRUE(m_display->PointAt(open->id) && m_display->TypeText(m_input) && m_display->PressKeys("Return"));
+    ASSERT_TRUE(m_display->WaitUntilGone(open->id, kActTimeout));
+
+    std::optional<WindowInfo> box;
+    // Past any completion list that the dialog's name box showed while the path was typed.
+    while ((box = NextWindow("the failure box")) && box->kind != WindowKind::Dialog) {
+    }
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->title, "Tarvenne");
+    EXPECT_EQ(m_display->CopyFrom(box->id, kActTimeout),
+              Copied("Tarvenne", "The conversion failed; nothing was written.\n\nInput file: " + m_input +
+                                     "\nLine 2 is missing a field."));
+    EXPECT_TRUE(m_display->PointAt(box->id) && m_display->PressKeys("Return"));
+    EXPECT_TRUE(m_display->WaitUntilGone(box->id, kActTimeout));
+
+    EXPECT_TRUE(m_display->IsShown(window->id)) << "the window stays open";
+    EXPECT_TRUE(m_child->Running());
+    m_display->AskToClose(window->id);
+    EXPECT_TRUE(m_display->WaitUntilGone(window->id, kActTimeout));
+    EXPECT_EQ(ExitStatus(), 0) << Err();
+    EXPECT_EQ(ListDirectory(m_app).find("itemlist.conf"), std::string::npos) << "nothing is written";
+}
+
 // A command-line conversion: the boxes it shows, each waited for, and the status once the last is dismissed. The
 // main window never opens.
 enum class Outcome { Written, Failed, Fallback };

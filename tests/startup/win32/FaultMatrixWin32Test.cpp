@@ -162,9 +162,22 @@ TEST_F(FaultMatrix, PathsInAnyScript) {
     EXPECT_EQ(ReadFile(app + kNativeSeparator + "itemlist.conf"), ReadFile(out + "itemlist.conf"));
 }
 
-// Quotation marks stay part of the value; when the path then names no file, the message says paths need none.
-TEST_F(FaultMatrix, AQuotedPathGetsAWordAboutQuotes) {
-    const ProgramResult result = RunText("-in \"" + m_input + "\" -out " + m_out + " -type yzrk -s");
+// Paths quoted as Windows programs hand them over, a trailing backslash doubled before the closing quote, with spaces
+// and in any script: the quotes go, and the bytes come through.
+TEST_F(FaultMatrix, QuotedPathsConvert) {
+    const std::string in = m_dir / "Dock \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    std::filesystem::create_directory(PathOf(in));
+    const std::string input = in + "\\item list.ini";
+    WriteFile(input, kItem + "\r\n");
+    const ProgramResult result = RunText("-in \"" + input + "\" -out \"" + in + "\\\\\" -type yzrk -s");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(in + "\\itemlist.conf"), kItemBlock);
+}
+
+// A quotation mark at one end only stays part of the path; when it then names no file, the message says paths need
+// none.
+TEST_F(FaultMatrix, AStrayQuoteGetsAWordAboutQuotes) {
+    const ProgramResult result = RunText("-in \"" + m_input + " -out " + m_out + " -type yzrk -s");
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.err.ends_with("\nPaths need no quotation marks, even with spaces.\n")) << result.err;
     ExpectNothingChanged();

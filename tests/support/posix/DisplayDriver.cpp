@@ -206,6 +206,10 @@ bool DisplaySession::PressKeys(const std::string& keys) {
     return Run("xdotool", {"key", keys}).has_value();
 }
 
+bool DisplaySession::TypeText(const std::string& text) {
+    return Run("xdotool", {"type", "--delay", "5", text}).has_value();
+}
+
 std::optional<std::string> DisplaySession::CopyFrom(Window window, Timeout timeout) {
     ::Display* display = Of(m_display);
     // The clipboard is ours first, so that a text there from before is not taken for the window's.

@@ -60,6 +60,8 @@ public:
     bool PointAt(Window window);
     // Sends keys as xdotool names them ("ctrl+c", "Return", "alt+f") to the window under the pointer.
     bool PressKeys(const std::string& keys);
+    // Types the text, character by character, into the window under the pointer.
+    bool TypeText(const std::string& text);
     // Ctrl+C in the window, then the text it put on the clipboard; nothing when it put none there within the time.
     std::optional<std::string> CopyFrom(Window window, Timeout timeout);
     // Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW).

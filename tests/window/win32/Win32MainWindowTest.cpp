@@ -270,6 +270,28 @@ TEST_F(Win32MainWindowTest, ACancelledOpenWritesNothingAndSaysNothing) {
     EXPECT_TRUE(IsWindowVisible(m_window));
 }
 
+// A list with a bad line: a box owned by the window names the line, and the window stays.
+TEST_F(Win32MainWindowTest, AFailedClickSaysWhyInABox) {
+    WriteFile(m_input, kItem + "broken\tline\r\n");
+    PressButton(m_button);
+    HWND open = WaitForOpen();
+    ASSERT_NE(open, nullptr);
+    ASSERT_TRUE(PickFile(open, m_input));
+
+    HWND box = WaitForMessageBox(Id(), kDeadline);
+    ASSERT_NE(box, nullptr) << "no word why the conversion failed";
+    EXPECT_EQ(ReadMessageBox(box), (ShownBox{"Tarvenne",
+                                             "The conversion failed; nothing was written.\r\n\r\nInput file: " +
+                                                 m_input + "\r\nLine 2 is missing a field.",
+                                             BoxIcon::Error}));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), m_window) << "the box belongs to the window";
+    ASSERT_TRUE(AnswerMessageBox(box, ids::kOk));
+    ASSERT_TRUE(WaitUntilGone(box, kDeadline));
+    EXPECT_TRUE(IsWindowVisible(m_window)) << "the window stays open";
+    EXPECT_FALSE(m_program->Wait(0ms)) << "the program goes on";
+    EXPECT_EQ(ListDirectory(m_app), "tarvenne.exe");
+}
+
 TEST_F(Win32MainWindowTest, ACancelledSaveSaysSoAndWritesIntoTheApplicationDirectory) {
     WriteFile(m_input, kItem + "sep\r\n");
     PressButton(m_button);

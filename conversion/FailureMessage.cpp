@@ -1,0 +1,66 @@
+// The texts of a failed conversion.
+#include "FailureMessage.h"
+
+#include "Error.h"
+#include "TextStream.h"
+
+#include <new>
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kNothingWritten = "The conversion failed; nothing was written.";
+constexpr const char* kOutOfMemory = "There was not enough memory to convert it.";
+
+std::string LineText(const Error& error) {
+    return "Line " + std::to_string(error.LineNumber());
+}
+
+// A detail as the end of a sentence that closes it: without a full stop of its own (Windows' reasons have one).
+std::string WithoutStop(std::string detail) {
+    while (!detail.empty() && detail.back() == '.') {
+        detail.pop_back();
+    }
+    return detail;
+}
+
+std::string Reason(const Error& error) {
+    switch (error.Kind()) {
+    case ErrorKind::MissingField:
+        return LineText(error) + " is missing a field.";
+    case ErrorKind::ShowFieldTooShort:
+        return LineText(error) + " has a show field shorter than five characters.";
+    case ErrorKind::EndOfStream:
+        return LineText(error) + " could not be read: the file ended before it.";
+    case ErrorKind::CannotOpen:
+        return "The input file could not be read (" + WithoutStop(error.what()) + ").";
+    case ErrorKind::TooManyLines:
+        return "The input file has more lines than can be converted.";
+    case ErrorKind::LineTooLong:
+        return LineText(error) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
+               " MiB, the longest line that can be converted.";
+    case ErrorKind::CannotWrite:
+        return "The output file could not be written (" + WithoutStop(error.what()) + ").";
+    case ErrorKind::NoPlaceChosen:
+        return "No place was chosen for the output file.";
+    case ErrorKind::InputChanged:
+        return "The input file changed while it was being read.";
+    }
+    return WithoutStop(error.what()) + ".";
+}
+
+} // namespace
+
+std::string FailureReason(const std::exception& error) {
+    if (const auto* known = dynamic_cast<const Error*>(&error)) {
+        return Reason(*known);
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        return kOutOfMemory;
+    }
+    return WithoutStop(error.what()) + ".";
+}
+
+std::string FailureMessage(const std::string& inputPath, const std::string& reason) {
+    return kNothingWritten + std::string(kCrLf) + kCrLf + "Input file: " + inputPath + kCrLf + reason;
+}
