@@ -13,13 +13,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <future>
 #include <memory>
 #include <netdb.h>
 #include <poll.h>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -248,11 +248,15 @@ DisplayReach ReachDisplay() {
     const char* x = Named("DISPLAY");
     const char* wayland = Named("WAYLAND_DISPLAY");
     // Side by side, so that one display that keeps the check waiting leaves the other its full time.
-    std::future<std::string> xReason;
+    std::string xReason;
+    std::thread xCheck;
     if (x != nullptr) {
-        xReason = std::async(ReachX, std::string(x), deadline);
+        xCheck = std::thread([&xReason, x, deadline] { xReason = ReachX(x, deadline); });
     }
     const std::string waylandReason = wayland != nullptr ? ReachWayland(wayland, deadline) : "";
+    if (xCheck.joinable()) {
+        xCheck.join();
+    }
 
     DisplayReach reach;
     const auto note = [&reach](const char* name, const char* value, const char* platform, const std::string& reason) {
@@ -266,7 +270,7 @@ DisplayReach ReachDisplay() {
         }
     };
     if (x != nullptr) {
-        note("DISPLAY", x, "xcb", xReason.get());
+        note("DISPLAY", x, "xcb", xReason);
     }
     if (wayland != nullptr) {
         note("WAYLAND_DISPLAY", wayland, "wayland", waylandReason);
