@@ -1,4 +1,4 @@
-// What the program learns from its process: the argument text, its own directory, the display.
+// What the program learns from its process: the argument text and its own directory.
 #pragma once
 
 #include <string>
@@ -25,24 +25,4 @@ std::string ApplicationDirectory();
 inline constexpr char kNativeSeparator = '\\';
 #else
 inline constexpr char kNativeSeparator = '/';
-#endif
-
-// True when there is a graphical display to show things on: always on Windows, where a user's session has a
-// desktop; on Linux when DISPLAY or WAYLAND_DISPLAY names one (whether it can be reached, ReachDisplay tells).
-bool HasDisplay();
-
-#if !defined(_WIN32)
-// What a short attempt to reach the display servers that DISPLAY and WAYLAND_DISPLAY name found (Linux only; the
-// attempt connects to each server's socket and hangs up, within about a second).
-struct DisplayReach {
-    // The window system to use: "xcb" or "wayland" when only that one can be reached, empty when both can (the
-    // toolkit then chooses) or neither.
-    std::string platform;
-    // True when a display can be reached.
-    bool reachable = false;
-    // The displays that are named but cannot be reached, with the reason, for the user: DISPLAY=:5 (No such file
-    // or directory). Empty when none is named.
-    std::string unreachable;
-};
-DisplayReach ReachDisplay();
 #endif

@@ -1,7 +1,6 @@
-// Argument text, application directory and display detection on Linux.
+// Argument text and application directory on Linux.
 #include "Process.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -25,14 +24,4 @@ std::string ApplicationDirectory() {
     // The root directory without its trailing separator is the empty string.
     const std::string directory = exe.parent_path().string();
     return directory == "/" ? std::string() : directory;
-}
-
-bool HasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return true;
-        }
-    }
-    return false;
 }

@@ -1,4 +1,4 @@
-// Argument text, application directory and display on Windows.
+// Argument text and application directory on Windows.
 #include "Process.h"
 
 #include "Unicode.h"
@@ -53,8 +53,4 @@ std::string ApplicationDirectory() {
         path.resize(path.size() * 2);
     }
     return Utf8FromWide(DirectoryPartOf(path));
-}
-
-bool HasDisplay() {
-    return true;
 }

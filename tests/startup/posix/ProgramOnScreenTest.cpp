@@ -134,7 +134,8 @@ protected:
     // What the program wrote on stderr, to show with a wrong status.
     std::string Err() const { return ReadFile(m_dir / "stderr").value_or(""); }
 
-    // Waits for the program to end; a window that it shows meanwhile fails the test at once.
+    // Waits for the program to end; a window that it shows meanwhile fails the test at once, and so does anything on
+    // the console: what the program says is on screen, and the display never failed.
     int ExitStatus() {
         const auto deadline = std::chrono::steady_clock::now() + kShowTimeout;
         while (m_child->Running()) {
@@ -149,6 +150,8 @@ protected:
             }
             std::this_thread::sleep_for(20ms);
         }
+        EXPECT_EQ(ReadFile(m_dir / "stdout").value_or(""), "");
+        EXPECT_EQ(Err().find("Tarvenne:"), std::string::npos) << Err();
         return m_child->Status();
     }
 

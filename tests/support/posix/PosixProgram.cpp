@@ -33,16 +33,6 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraE
     return environment;
 }
 
-std::vector<std::string> WithSeam(const std::vector<std::string>& settings) {
-    // The seam comes before the sanitizer runtime in a sanitizer build, which that runtime must be told to allow.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    std::vector<std::string> environment{"LD_PRELOAD=" TARVENNE_UNWRITABLE_SEAM,
-                                         "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") +
-                                             ":verify_asan_link_order=0"};
-    environment.insert(environment.end(), settings.begin(), settings.end());
-    return environment;
-}
-
 ExecArrays::ExecArrays(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& extraEnvironment) {
     m_strings.push_back(program);

@@ -1,14 +1,10 @@
-// Linux only: the real executable as a process the test watches while it runs, and the preloaded test seam.
+// Linux only: the real executable as a process the test watches while it runs.
 #pragma once
 
 #include <string>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <vector>
-
-// The environment entries that preload the test seam (tests/support/posix/ScreenSeam.cpp) with the given
-// "NAME=value" settings.
-std::vector<std::string> WithSeam(const std::vector<std::string>& settings);
 
 // Starts program as RunProgram does (no display unless extraEnvironment names one, standard input closed), with
 // its output going to the files outPath and errPath when given, otherwise nowhere. Does not wait.

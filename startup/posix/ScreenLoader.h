@@ -4,10 +4,9 @@
 
 #include "ConsoleMessageBox.h"
 #include "MessageBox.h"
-#include "Screen.h"
+#include "ScreenModule.h"
 #include "frmStart.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,24 +14,29 @@ class ScreenLoader {
 public:
     // argc and argv are handed to the toolkit and must outlive the loader.
     ScreenLoader(int& argc, char** argv, std::string applicationDirectory);
+    // Closes the screen, when it was opened.
     ~ScreenLoader();
     ScreenLoader(const ScreenLoader&) = delete;
     ScreenLoader& operator=(const ScreenLoader&) = delete;
 
     // The screen, reached, loaded and opened at the first call. Null when nothing can be shown: when no display
-    // is named (HasDisplay), or (after one line on stderr that says why) when the named display cannot be reached or
-    // opened, or the module cannot be loaded.
-    Screen* Get();
+    // is named (HasDisplay), or (after one line on stderr that says why) when the named display does not answer or
+    // cannot be opened, or the module cannot be loaded.
+    const TarvenneScreen* Get();
+
+    const std::string& ApplicationDirectory() const { return m_applicationDirectory; }
 
 private:
+    std::optional<TarvenneScreen> Open();
+
     int& m_argc;
     char** m_argv;
     std::string m_applicationDirectory;
-    std::optional<Screen*> m_screen;
-    std::unique_ptr<Screen> m_owned;
+    bool m_tried = false;
+    std::optional<TarvenneScreen> m_screen;
 };
 
-// Message boxes on screen once a display is reachable; until then, and without one, on the console.
+// Message boxes on screen once a display answers; until then, and without one, on the console.
 class OnDemandMessageBox : public MessageBox {
 public:
     explicit OnDemandMessageBox(ScreenLoader& loader) : m_loader(loader) {}
@@ -52,12 +56,10 @@ private:
 // Opens the main window on screen, or says on stderr why it cannot.
 class OnDemandLauncher : public MainWindowLauncher {
 public:
-    explicit OnDemandLauncher(ScreenLoader& loader, std::string applicationDirectory)
-        : m_loader(loader), m_applicationDirectory(std::move(applicationDirectory)) {}
+    explicit OnDemandLauncher(ScreenLoader& loader) : m_loader(loader) {}
 
     bool ShowMainWindow() override;
 
 private:
     ScreenLoader& m_loader;
-    std::string m_applicationDirectory;
 };

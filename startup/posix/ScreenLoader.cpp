@@ -1,12 +1,13 @@
 // Reaching the display, loading the on-screen module and the console stand-ins.
 #include "ScreenLoader.h"
 
-#include "Process.h"
+#include "Display.h"
 
 #include <cstdio>
 #include <dlfcn.h>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -31,6 +32,7 @@ constexpr const char* kNoDisplayAvailable = "Tarvenne: no graphical display is a
 constexpr const char* kNoneNamed = " (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 constexpr const char* kNoWindow = ", so the main window cannot open.\n"
                                   "To convert without a window: tarvenne -in FILE -out DIRECTORY/ -type yzrk [-s]\n";
+constexpr std::size_t kReasonSize = 512;
 
 void* LoadModule(const std::string& applicationDirectory, std::string& error) {
     // Beside the executable in a build tree; in the library directory once installed.
@@ -53,42 +55,48 @@ ScreenLoader::ScreenLoader(int& argc, char** argv, std::string applicationDirect
     : m_argc(argc), m_argv(argv), m_applicationDirectory(std::move(applicationDirectory)) {}
 
 // The module stays loaded: Qt is not made to be unloaded.
-ScreenLoader::~ScreenLoader() = default;
-
-Screen* ScreenLoader::Get() {
+ScreenLoader::~ScreenLoader() {
     if (m_screen) {
-        return *m_screen;
+        m_screen->close();
     }
-    m_screen = nullptr;
+}
+
+const TarvenneScreen* ScreenLoader::Get() {
+    if (!std::exchange(m_tried, true)) {
+        m_screen = Open();
+    }
+    return m_screen ? &*m_screen : nullptr;
+}
+
+std::optional<TarvenneScreen> ScreenLoader::Open() {
     if (!HasDisplay()) {
-        return nullptr;
+        return std::nullopt;
     }
     const DisplayReach reach = ReachDisplay();
     if (!reach.reachable) {
         PrintError({kCannotReach, reach.unreachable, "\n"});
-        return nullptr;
+        return std::nullopt;
     }
     std::string error;
     void* module = LoadModule(m_applicationDirectory, error);
     const auto open =
-        module != nullptr ? reinterpret_cast<OpenScreenFunction>(::dlsym(module, kOpenScreenName)) : nullptr;
+        module != nullptr ? reinterpret_cast<decltype(&TarvenneOpenScreen)>(::dlsym(module, kOpenScreenName)) : nullptr;
     if (open == nullptr) {
         PrintError({kCannotLoad, module != nullptr ? std::string_view(::dlerror()) : std::string_view(error), "\n"});
-        return nullptr;
+        return std::nullopt;
     }
-    std::string reason;
-    m_owned.reset(open(&m_argc, m_argv, reach.platform.c_str(), &reason));
-    if (!m_owned) {
+    TarvenneScreen screen{};
+    char reason[kReasonSize] = {};
+    if (open(&m_argc, m_argv, reach.platform.c_str(), &screen, reason, sizeof reason) == 0) {
         PrintError({kCannotOpen, reason, "\n"});
-        return nullptr;
+        return std::nullopt;
     }
-    m_screen = m_owned.get();
-    return *m_screen;
+    return screen;
 }
 
 void OnDemandMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) {
-    if (Screen* screen = m_loader.Get()) {
-        screen->OnScreenMessageBox().MsgBox(prompt, style, title);
+    if (const TarvenneScreen* screen = m_loader.Get()) {
+        screen->msgBox(prompt.c_str(), static_cast<int>(style), title.c_str());
     } else {
         m_console.MsgBox(prompt, style, title);
     }
@@ -109,8 +117,8 @@ void OnDemandMessageBox::Detail(const std::string& line) {
 }
 
 bool OnDemandLauncher::ShowMainWindow() {
-    if (Screen* screen = m_loader.Get()) {
-        screen->ShowMainWindow(m_applicationDirectory);
+    if (const TarvenneScreen* screen = m_loader.Get()) {
+        screen->showMainWindow(m_loader.ApplicationDirectory().c_str());
         return true;
     }
     PrintError({kNoDisplayAvailable, HasDisplay() ? "" : kNoneNamed, kNoWindow});

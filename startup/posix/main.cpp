@@ -22,11 +22,11 @@ int main(int argc, char** argv) {
     {
         // The start-up form is gone once it has handed over to the main window.
         OnDemandMessageBox messageBox(screen);
-        OnDemandLauncher launcher(screen, applicationDirectory);
+        OnDemandLauncher launcher(screen);
         frmStart start(argumentText, messageBox, launcher, applicationDirectory);
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }
     }
-    return screen.Get()->Exec();
+    return screen.Get()->exec();
 }

@@ -1,14 +1,18 @@
-// The on-screen module over Qt Widgets: the Qt application, its message boxes and the main window.
+// The on-screen module over Qt Widgets: the Qt application, its message boxes and the main window, behind the C
+// entry point of ScreenModule.h. Every function the program calls here is noexcept: no exception leaves the module.
+#include "ScreenModule.h"
+
 #include "DialogLook.h"
 #include "Product.h"
 #include "QtMainWindow.h"
 #include "QtMessageBox.h"
-#include "Screen.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QString>
+#include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,34 +26,43 @@ void HoldMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
 // The window system tried last, when the one asked for fails: Qt ends the program when it finds none at all.
 constexpr const char* kLastResort = "offscreen";
 
-class QtScreen : public Screen {
-public:
-    QtScreen(int& argc, char** argv) : m_application(argc, argv) {
+struct QtScreen {
+    QtScreen(int& argc, char** argv) : application(argc, argv) {
         QApplication::setApplicationName(QString::fromUtf8(Product::kName));
         QApplication::setApplicationVersion(QString::fromUtf8(Product::kVersion));
         QApplication::setDesktopFileName(QStringLiteral("tarvenne"));
         SetUpDialogLook(ProgramIcon());
     }
 
-    MessageBox& OnScreenMessageBox() override { return m_messageBox; }
-
-    void ShowMainWindow(const std::string& applicationDirectory) override {
-        m_window = std::make_unique<QtMainWindow>(applicationDirectory);
-        m_window->show();
-    }
-
-    int Exec() override { return QApplication::exec(); }
-
-private:
-    QApplication m_application;
-    QtMessageBox m_messageBox;
-    std::unique_ptr<QtMainWindow> m_window;
+    QApplication application;
+    QtMessageBox messageBox;
+    std::unique_ptr<QtMainWindow> window;
 };
+
+// The process's one screen, from its opening until the program closes it.
+QtScreen* g_screen = nullptr;
+
+void MsgBox(const char* prompt, int style, const char* title) noexcept {
+    g_screen->messageBox.MsgBox(prompt, static_cast<MsgBoxStyle>(style), std::string(title));
+}
+
+void ShowMainWindow(const char* applicationDirectory) noexcept {
+    g_screen->window = std::make_unique<QtMainWindow>(applicationDirectory);
+    g_screen->window->show();
+}
+
+int Exec() noexcept {
+    return QApplication::exec();
+}
+
+void Close() noexcept {
+    delete std::exchange(g_screen, nullptr);
+}
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) Screen*
-TarvenneOpenScreen(int* argc, char** argv, const char* platform, std::string* reason) {
+int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScreen* screen, char* reason,
+                       std::size_t reasonSize) noexcept {
     const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
     QByteArray wanted = !chosen.isEmpty() ? chosen : QByteArray(platform);
     if (wanted.isEmpty()) {
@@ -59,7 +72,7 @@ TarvenneOpenScreen(int* argc, char** argv, const char* platform, std::string* re
     const bool lastResortWanted = wanted.split(';').contains(kLastResort);
     qputenv("QT_QPA_PLATFORM", wanted + ";" + kLastResort);
     const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
-    auto screen = std::make_unique<QtScreen>(*argc, argv);
+    auto opened = std::make_unique<QtScreen>(*argc, argv);
     qInstallMessageHandler(previous);
     if (chosen.isEmpty()) {
         qunsetenv("QT_QPA_PLATFORM");
@@ -68,11 +81,14 @@ TarvenneOpenScreen(int* argc, char** argv, const char* platform, std::string* re
     }
     const QList<std::pair<QtMsgType, QString>> held = std::exchange(g_held, {});
     if (QGuiApplication::platformName() == QLatin1String(kLastResort) && !lastResortWanted) {
-        *reason = held.isEmpty() ? std::string("Qt could not open it") : held.front().second.toStdString();
-        return nullptr;
+        const QByteArray why = held.isEmpty() ? QByteArray("Qt could not open it") : held.front().second.toUtf8();
+        std::snprintf(reason, reasonSize, "%s", why.constData());
+        return 0;
     }
     for (const auto& [type, message] : held) {
         qt_message_output(type, QMessageLogContext(), message);
     }
-    return screen.release();
+    g_screen = opened.release();
+    *screen = {MsgBox, ShowMainWindow, Exec, Close};
+    return 1;
 }

@@ -1,0 +1,24 @@
+// The graphical display the environment names (DISPLAY, WAYLAND_DISPLAY), and whether its server answers: Linux
+// only, without any toolkit.
+#pragma once
+
+#include <string>
+
+// True when DISPLAY or WAYLAND_DISPLAY names a display (whether it answers, ReachDisplay tells).
+bool HasDisplay();
+
+struct DisplayReach {
+    // The window system to use: "xcb" or "wayland" when only that one answers, empty when both do (the toolkit then
+    // chooses) or neither.
+    std::string platform;
+    // True when a display answers.
+    bool reachable = false;
+    // The displays that are named but do not answer, with the reason, for the user: DISPLAY=:5 (No such file or
+    // directory). Empty when none is named.
+    std::string unreachable;
+};
+
+// Connects to the server of each named display and waits for its first answer: for X, the reply to the connection
+// setup; for Wayland, the end of a first round trip. Both are tried side by side, a host name's look-up included,
+// and all within 2 s: a server that has not answered by then counts as unreachable.
+DisplayReach ReachDisplay();
