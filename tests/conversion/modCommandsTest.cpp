@@ -105,8 +105,9 @@ TEST_F(RunTest, TheDirectoryValueNamesThePlace) {
     m_files.Put(kInput, "sep");
     m_files.MakeFolder("/out/sub");
     using Case = std::pair<std::string, std::string>;
+    const std::string sep(1, kNativeSeparator);
     for (const auto& [directory, path] :
-         {Case{"/out", "/out/itemlist.conf"}, Case{"/out/sub", "/out/sub/itemlist.conf"},
+         {Case{"/out", "/out" + sep + "itemlist.conf"}, Case{"/out/sub", "/out/sub" + sep + "itemlist.conf"},
           Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"}}) {
         EXPECT_EQ(RunYzToRK(kInput, directory, m_context).path, path) << directory;
         EXPECT_EQ(m_files.Get(path), kSeparatorBlock + "\r\n") << directory;
