@@ -6,29 +6,23 @@
 #include <string>
 #include <vector>
 
-// The icon of a message box as it was seen on screen.
-enum class BoxIcon { None, Error, Information, Other };
-
 // A message box the program showed (Windows only; on Linux the program prints instead).
 struct ShownBox {
     std::string title;
     std::string text; // the prompt as shown, its CR LF line breaks kept
-    BoxIcon icon = BoxIcon::None;
 
     bool operator==(const ShownBox&) const = default;
 };
 
 // Lets a failed comparison of boxes show them as text.
 inline void PrintTo(const ShownBox& box, std::ostream* os) {
-    static const char* const icons[] = {"none", "error", "information", "other"};
-    *os << "{title \"" << box.title << "\", text \"" << box.text << "\", icon " << icons[static_cast<int>(box.icon)]
-        << "}";
+    *os << "{title \"" << box.title << "\", text \"" << box.text << "\"}";
 }
 
 struct ProgramResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
-    // On Windows, every message box's text and "\n", its CR LF turned into "\n": in err for a box with the error icon,
-    // in out for any other, just as the program prints them without a display on Linux.
+    // On Windows, every message box's text and "\n", its CR LF turned into "\n": in err for an error message, in out
+    // for any other, just as the program prints them without a display on Linux.
     std::string out;
     std::string err;
     std::vector<ShownBox> boxes;      // Windows: the boxes in the order shown, each answered with its OK button

@@ -1,12 +1,16 @@
-// The fault matrix on Windows: devices and pipes as input, read-only and held files as output, paths in any
-// script, and the boxes the program shows for each outcome, with their titles and icons.
+// The fault matrix on Windows. In-process, through the start-up form with the system's files and a fake message box:
+// devices and pipes as input, read-only and held files as output. Against the real program: the boxes it shows for
+// each outcome, paths in any script and quoted, and the longest command line.
+#include "Fakes.h"
 #include "FaultMatrix.h"
 #include "ParamName.h"
+#include "frmStart.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <windows.h>
+#undef MessageBox
 
 namespace {
 
@@ -21,13 +25,83 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     ASSERT_TRUE(::SetFileAttributesW(Wide(path).c_str(), changed)) << path;
 }
 
+class NoWindow : public MainWindowLauncher {
+public:
+    bool ShowMainWindow() override {
+        ADD_FAILURE() << "no window is due";
+        return false;
+    }
+};
+
+// A conversion run by the start-up form in this process, into an output directory that holds an itemlist.conf no
+// failure may touch.
+class FaultMatrixInProcess : public testing::Test {
+protected:
+    TempDir m_dir;
+    std::string m_app = m_dir / "app";
+    std::string m_out = m_dir / "out\\";
+    std::string m_input = m_dir / "in put.ini";
+    FakeMessageBox m_box;
+
+    void SetUp() override {
+        std::filesystem::create_directory(PathOf(m_app));
+        std::filesystem::create_directory(PathOf(m_out));
+        WriteFile(m_out + "itemlist.conf", kPrecious);
+        WriteFile(m_input, kItem + "\r\n");
+    }
+
+    std::optional<int> Convert(const std::string& input, bool silent = true) {
+        NoWindow launcher;
+        m_box.shown.clear();
+        frmStart start("-in " + input + " -out " + m_out + " -type yzrk" + (silent ? " -s" : ""), m_box, launcher,
+                       m_app);
+        return start.Form_Load();
+    }
+
+    // A failed conversion says why in an error box, with or without -s, and changes nothing.
+    void ExpectFailure(const std::string& input, const std::string& reason) {
+        for (const bool silent : {true, false}) {
+            EXPECT_EQ(Convert(input, silent), 1);
+            ASSERT_EQ(m_box.shown.size(), 1U);
+            const ShownMessage& box = m_box.shown[0];
+            EXPECT_EQ(box.style, MsgBoxStyle::Critical);
+            EXPECT_TRUE(box.prompt.starts_with(
+                "The conversion failed; nothing was written.\r\n\r\nInput file: " + input + "\r\n"))
+                << box.prompt;
+            EXPECT_NE(box.prompt.find(reason), std::string::npos) << box.prompt;
+            ExpectNothingChanged();
+        }
+    }
+
+    // The first place failed: the fallback box says why, the application directory took the file, and the old one
+    // is as it was.
+    void ExpectFellBack(std::optional<int> status, const std::string& why) {
+        EXPECT_EQ(status, 3);
+        ASSERT_EQ(m_box.shown.size(), 1U);
+        EXPECT_TRUE(m_box.shown[0].prompt.starts_with(
+            "No directory selected. Saving in application directory.\r\n\r\nThe output file could not be written "
+            "there: " +
+            m_out + "itemlist.conf: " + why))
+            << m_box.shown[0].prompt;
+        EXPECT_EQ(ReadFile(m_app + "\\itemlist.conf"), kItemBlock);
+        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+        EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+    }
+
+    void ExpectNothingChanged() {
+        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+        EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+        EXPECT_EQ(ListDirectory(m_app), "");
+    }
+};
+
 // Inputs that are not files to read: each is turned down, and none makes the program wait.
 struct DeviceInput {
     const char* name;
     std::string path; // {pipe} stands for a named pipe the test holds open
 };
 
-class DeviceInputs : public FaultMatrix, public testing::WithParamInterface<DeviceInput> {};
+class DeviceInputs : public FaultMatrixInProcess, public testing::WithParamInterface<DeviceInput> {};
 
 TEST_P(DeviceInputs, AreTurnedDown) {
     std::string input = GetParam().path;
@@ -54,11 +128,11 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DeviceInputs,
                                          DeviceInput{"Missing", "C:\\no such folder\\itemlist.ini"}),
                          ParamName<DeviceInput>);
 
-// Each outcome's boxes, as a user sees them: the application title, the text, and the icon of its kind.
+// Each outcome's boxes, as a user sees them: the application title and the text. Which icon each shows is tested
+// in-process, by the style each is shown with and the flags each style maps to.
 TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
-    const ShownBox confirmation{"Tarvenne", "New file written to " + m_out, BoxIcon::Information};
-    const ShownBox commandLineError{"Tarvenne", "Error in command line arguments. Full program will run.",
-                                    BoxIcon::Error};
+    const ShownBox confirmation{"Tarvenne", "New file written to " + m_out};
+    const ShownBox commandLineError{"Tarvenne", "Error in command line arguments. Full program will run."};
 
     ProgramResult result = Convert(m_input, m_out, {}, false);
     EXPECT_EQ(result.status, 0);
@@ -69,17 +143,14 @@ TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
     EXPECT_EQ(result.status, 1);
     ASSERT_EQ(result.boxes.size(), 1U);
     EXPECT_EQ(result.boxes[0].title, "Tarvenne");
-    EXPECT_EQ(result.boxes[0].icon, BoxIcon::Error);
     EXPECT_TRUE(result.boxes[0].text.starts_with("The conversion failed; nothing was written.\r\n\r\nInput file: "));
 
     result = Convert(m_input, m_dir / "missing" + kNativeSeparator, {}, false);
     EXPECT_EQ(result.status, 3);
-    const ShownBox inApplicationDirectory{"Tarvenne", "New file written to " + m_app + kNativeSeparator,
-                                          BoxIcon::Information};
+    const ShownBox inApplicationDirectory{"Tarvenne", "New file written to " + m_app + kNativeSeparator};
     ASSERT_EQ(result.boxes.size(), 2U);
     // The fallback box says why the place failed and where the file goes now.
     EXPECT_EQ(result.boxes[0].title, "Tarvenne");
-    EXPECT_EQ(result.boxes[0].icon, BoxIcon::None);
     EXPECT_TRUE(result.boxes[0].text.starts_with(
         "No directory selected. Saving in application directory.\r\n\r\nThe output file could not be written "
         "there: " +
@@ -97,46 +168,43 @@ TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
 }
 
 // A read-only itemlist.conf is not overwritten: that place fails, and the application directory takes the file.
-TEST_F(FaultMatrix, AReadOnlyOutputIsLeftAlone) {
+TEST_F(FaultMatrixInProcess, AReadOnlyOutputIsLeftAlone) {
     SetReadOnly(m_out + "itemlist.conf", true);
-    const ProgramResult result = Convert(m_input, m_out);
+    ExpectFellBack(Convert(m_input), "the file is read-only.");
     SetReadOnly(m_out + "itemlist.conf", false);
-    ExpectFellBack(result);
-    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
 
-TEST_F(FaultMatrix, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
-    WriteFile(InApp("itemlist.conf"), kPrecious);
+TEST_F(FaultMatrixInProcess, WhenNeitherPlaceCanBeWrittenNothingIsLost) {
+    WriteFile(m_app + "\\itemlist.conf", kPrecious);
     SetReadOnly(m_out + "itemlist.conf", true);
-    SetReadOnly(InApp("itemlist.conf"), true);
-    const ProgramResult result = Convert(m_input, m_out);
+    SetReadOnly(m_app + "\\itemlist.conf", true);
+    EXPECT_EQ(Convert(m_input), 1);
     SetReadOnly(m_out + "itemlist.conf", false);
-    SetReadOnly(InApp("itemlist.conf"), false);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.out.starts_with(kFallback + "\nThe output file could not be written there: " + m_out +
-                                       "itemlist.conf: the file is read-only.\n"))
-        << result.out;
-    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err;
-    // Both places, each with its reason.
-    EXPECT_NE(result.err.find("The output file could not be written (" + m_out + "itemlist.conf: "), std::string::npos)
-        << result.err;
-    EXPECT_NE(result.err.find("; then " + InApp("itemlist.conf") + ": "), std::string::npos) << result.err;
+    SetReadOnly(m_app + "\\itemlist.conf", false);
+    ASSERT_EQ(m_box.shown.size(), 2U);
+    EXPECT_TRUE(m_box.shown[0].prompt.starts_with("No directory selected. Saving in application directory.\r\n"));
+    // The failure names both places, each with its reason.
+    const std::string& failure = m_box.shown[1].prompt;
+    EXPECT_EQ(m_box.shown[1].style, MsgBoxStyle::Critical);
+    EXPECT_TRUE(failure.starts_with("The conversion failed; nothing was written.\r\n")) << failure;
+    EXPECT_NE(failure.find("The output file could not be written (" + m_out + "itemlist.conf: "), std::string::npos)
+        << failure;
+    EXPECT_NE(failure.find("; then " + m_app + "\\itemlist.conf: "), std::string::npos) << failure;
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
-    EXPECT_EQ(ReadFile(InApp("itemlist.conf")), kPrecious);
+    EXPECT_EQ(ReadFile(m_app + "\\itemlist.conf"), kPrecious);
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
-    EXPECT_EQ(ListDirectory(m_app), "itemlist.conf " + kTarvenneFileName);
+    EXPECT_EQ(ListDirectory(m_app), "itemlist.conf");
 }
 
 // Another program holding itemlist.conf for good (no sharing at all): after a short wait that place fails, and the
 // held file is as it was.
-TEST_F(FaultMatrix, AnOutputHeldByAnotherProgramFallsBackInTime) {
+TEST_F(FaultMatrixInProcess, AnOutputHeldByAnotherProgramFallsBackInTime) {
     HANDLE held = ::CreateFileW(Wide(m_out + "itemlist.conf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const ProgramResult result = Convert(m_input, m_out);
+    const std::optional<int> status = Convert(m_input);
     ::CloseHandle(held);
-    ExpectFellBack(result);
-    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
+    ExpectFellBack(status, "");
 }
 
 // Paths in any script: the input, the output directory and the application directory, with the same bytes out.
@@ -177,15 +245,6 @@ TEST_F(FaultMatrix, QuotedPathsConvert) {
     const ProgramResult result = RunText("-in \"" + input + "\" -out \"" + in + "\\\\\" -type yzrk -s");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadFile(in + "\\itemlist.conf"), kItemBlock);
-}
-
-// A quotation mark at one end only stays part of the path; when it then names no file, the message says paths need
-// none.
-TEST_F(FaultMatrix, AStrayQuoteGetsAWordAboutQuotes) {
-    const ProgramResult result = RunText("-in \"" + m_input + " -out " + m_out + " -type yzrk -s");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.ends_with("\nPaths need no quotation marks, even with spaces.\n")) << result.err;
-    ExpectNothingChanged();
 }
 
 // The longest command line Windows passes on: the junk after the type changes nothing.

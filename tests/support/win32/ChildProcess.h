@@ -8,17 +8,13 @@
 
 namespace win32test {
 
-// The command line a user's shell hands a program: its path in quotes, then the arguments joined by single spaces
-// exactly as given, unquoted (the program reads this text itself and cuts it at every "-").
-std::wstring CommandLine(const std::string& program, const std::vector<std::string>& arguments);
-
 class ChildProcess {
 public:
-    // Starts program with CreateProcessW: the command line above, the "NAME=value" entries of extraEnvironment in
-    // place of any of the same name in this process's environment, in workingDirectory when one is given, with no
+    // Starts program with the command line a user's shell hands it: its path in quotes, then the arguments joined by
+    // single spaces exactly as given (the program cuts this text at every "-" itself), in workingDirectory, with no
     // handles of ours. Throws std::runtime_error, with the system's error code, when it cannot start.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& workingDirectory = {}, const std::vector<std::string>& extraEnvironment = {});
+                 const std::string& workingDirectory);
     // Kills the program if it still runs, so that no test leaves one behind.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
