@@ -47,9 +47,9 @@ std::string CommandLineReason(const std::exception& error, const std::string& in
 } // namespace
 
 frmStart::frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
-                   std::string applicationDirectory)
+                   std::string applicationDirectory, FileSystemObject& files)
     : m_argumentText(std::move(argumentText)), m_messageBox(messageBox), m_launcher(launcher),
-      m_applicationDirectory(std::move(applicationDirectory)) {}
+      m_applicationDirectory(std::move(applicationDirectory)), m_files(files) {}
 
 std::optional<int> frmStart::OpenMainWindow() {
     if (!m_launcher.ShowMainWindow()) {
@@ -81,7 +81,7 @@ std::optional<int> frmStart::Form_Load() {
     modCommands::SavedFile saved;
     try {
         saved = modCommands::RunYzToRK(commandLine->inputPath, commandLine->outputDirectory,
-                                       {m_messageBox, nullptr, m_applicationDirectory});
+                                       {m_messageBox, nullptr, m_applicationDirectory, &m_files});
     } catch (const std::exception& error) {
         m_messageBox.MsgBox(FailureMessage(commandLine->inputPath, CommandLineReason(error, commandLine->inputPath)),
                             MsgBoxStyle::Critical);

@@ -1,6 +1,8 @@
 // The start-up form: runs first and decides between a command-line conversion and the main window.
 #pragma once
 
+#include "FileSystemObject.h"
+
 #include <optional>
 #include <string>
 
@@ -26,8 +28,9 @@ public:
 // Never shown itself: every path through Form_Load ends the program or hands over to the main window.
 class frmStart {
 public:
+    // The conversion reads and writes through files: the system's own, unless another file system is handed in.
     frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
-             std::string applicationDirectory);
+             std::string applicationDirectory, FileSystemObject& files = SystemFiles());
 
     // Empty argument text: the main window. "--help" or "/?": the command-line help; "--version": the program's name
     // and version; either in a box, then status 0. A well-formed command line of type "yzrk": one conversion, a
@@ -42,4 +45,5 @@ private:
     MessageBox& m_messageBox;
     MainWindowLauncher& m_launcher;
     std::string m_applicationDirectory;
+    FileSystemObject& m_files;
 };

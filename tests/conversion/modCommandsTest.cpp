@@ -6,6 +6,7 @@
 #include "MemoryFiles.h"
 #include "ParamName.h"
 #include "Process.h"
+#include "WorkedExample.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +16,10 @@ using namespace modCommands;
 using Failure = MemoryFiles::Failure;
 
 const std::string kFallbackMessage = "No directory selected. Saving in application directory.";
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1";
-const std::string kItemBlock =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n";
-const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n";
 const std::string kInput = "/dock/itemlist.ini";
 const std::string kOut = "/out/itemlist.conf";
 // The run joins the application directory and a folder named without its separator with the system's separator.
 const std::string kApp = std::string("/app") + kNativeSeparator + "itemlist.conf";
-
-std::string Repeat(const std::string& text, int times) {
-    std::string result;
-    for (int i = 0; i < times; ++i) {
-        result += text;
-    }
-    return result;
-}
 
 class RunTest : public testing::Test {
 protected:
@@ -88,7 +77,7 @@ TEST_F(RunTest, JoinsTheBlocksEachFollowedByOneLineBreak) {
     const SavedFile saved = RunYzToRK(kInput, "/out/", m_context);
     EXPECT_EQ(saved.path, kOut);
     EXPECT_FALSE(saved.inApplicationDirectory);
-    EXPECT_EQ(m_files.Get(kOut), kItemBlock + "\r\n" + kSeparatorBlock + "\r\n\r\n" + kItemBlock + "\r\n\r\n");
+    EXPECT_EQ(m_files.Get(kOut), kItemBlock + kSepBlock + "\r\n" + kItemBlock + "\r\n");
     EXPECT_TRUE(m_box.shown.empty());
     EXPECT_TRUE(m_dialog.shown.empty());
 }
@@ -110,7 +99,7 @@ TEST_F(RunTest, TheDirectoryValueNamesThePlace) {
          {Case{"/out", "/out" + sep + "itemlist.conf"}, Case{"/out/sub", "/out/sub" + sep + "itemlist.conf"},
           Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"}}) {
         EXPECT_EQ(RunYzToRK(kInput, directory, m_context).path, path) << directory;
-        EXPECT_EQ(m_files.Get(path), kSeparatorBlock + "\r\n") << directory;
+        EXPECT_EQ(m_files.Get(path), kSepBlock) << directory;
     }
 }
 
@@ -134,7 +123,7 @@ TEST_F(RunTest, AnInputLongerThanTheLastLineNumberIsRefused) {
     m_context.lastLineNumber = 3;
     m_files.Put(kInput, "a\nb\nc\n");
     RunYzToRK(kInput, "/out/", m_context);
-    EXPECT_EQ(m_files.Get(kOut), Repeat(kSeparatorBlock + "\r\n", 3));
+    EXPECT_EQ(m_files.Get(kOut), Repeat(kSepBlock, 3));
     m_files.Put(kInput, "a\nb\nc\nd");
     EXPECT_EQ(ErrorOfRun().Kind(), ErrorKind::TooManyLines);
 }
@@ -156,7 +145,7 @@ TEST_F(RunTest, WithoutADirectoryTheSaveDialogChoosesThePlace) {
     EXPECT_EQ(m_dialog.shown[0].fileName, "itemlist.conf");
     EXPECT_EQ(m_dialog.shown[0].defaultExt, "conf");
     EXPECT_EQ(saved.path, "/out/picked.conf");
-    EXPECT_EQ(m_files.Get(saved.path), kSeparatorBlock + "\r\n");
+    EXPECT_EQ(m_files.Get(saved.path), kSepBlock);
     EXPECT_TRUE(m_box.shown.empty());
 }
 
@@ -183,7 +172,7 @@ TEST_P(FailedPlace, FallsBackToTheApplicationDirectory) {
     const SavedFile saved = RunYzToRK(kInput, c.directory, m_context);
     EXPECT_TRUE(saved.inApplicationDirectory);
     EXPECT_EQ(saved.path, kApp);
-    EXPECT_EQ(m_files.Get(kApp), Repeat(kItemBlock + "\r\n", 2));
+    EXPECT_EQ(m_files.Get(kApp), Repeat(kItemBlock, 2));
     EXPECT_EQ(m_files.Get(kOut), "old");
     EXPECT_EQ(m_files.Get(kInput), kItem + "\r\n" + kItem);
     ASSERT_EQ(m_box.shown.size(), 1U);
@@ -233,7 +222,7 @@ TEST_F(RunTest, AFolderNotSyncedAfterTheFileIsInPlaceIsOnlyAWarning) {
     m_files.Fail("/out/", Failure::FolderSync);
     const SavedFile saved = RunYzToRK(kInput, "/out/", m_context);
     EXPECT_FALSE(saved.inApplicationDirectory);
-    EXPECT_EQ(m_files.Get(kOut), kSeparatorBlock + "\r\n");
+    EXPECT_EQ(m_files.Get(kOut), kSepBlock);
     EXPECT_TRUE(m_box.shown.empty());
     EXPECT_EQ(m_box.details, std::vector<std::string>{"Tarvenne: /out/itemlist.conf: the folder could not be synced"});
     EXPECT_EQ(m_files.List(), "/dock/itemlist.ini /out/itemlist.conf");
@@ -264,7 +253,7 @@ TEST_P(InputChanges, GiveTheOldListWholeOrNothing) {
     };
     if (!c.inPlace) {
         RunYzToRK(kInput, "/out/", m_context);
-        EXPECT_EQ(m_files.Get(kOut), kItemBlock + "\r\n" + kSeparatorBlock + "\r\n");
+        EXPECT_EQ(m_files.Get(kOut), kItemBlock + kSepBlock);
         return;
     }
     const Error error = ErrorOfRun();

@@ -1,15 +1,20 @@
-// The start-up form against a fake message box and launcher: which boxes each argument text brings, whether the
-// main window opens, and the exit status.
+// The start-up form against a fake message box, a fake launcher and files kept in memory: the boxes each argument
+// text, each input and each failing place brings, whether the main window opens, the exit status, and what is
+// written where. The real executable's own share (its streams, its status, the real disk) is in ProgramTest.
 #include "frmStart.h"
 
 #include "Fakes.h"
+#include "MemoryFiles.h"
 #include "ParamName.h"
 #include "Process.h"
-#include "TestFiles.h"
+#include "WorkedExample.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace std::string_literals;
+using Failure = MemoryFiles::Failure;
 
 class FakeLauncher : public MainWindowLauncher {
 public:
@@ -20,100 +25,284 @@ public:
     }
 };
 
-// {in}, {missing} and {out} stand for a good input file, one that is not there, and the output directory.
-struct StartCase {
-    const char* name;
-    std::string argumentText;
-    std::optional<int> status;      // nothing: the main window runs on
-    std::vector<std::string> boxes; // each box as "style:prompt"; "..." at the end of a prompt matches any rest
-};
+const std::string kIn = "/dock/in put.ini";
+const std::string kOutFile = "/out/itemlist.conf";
+const std::string kApp = "/app";
+const std::string kAppFile = kApp + kNativeSeparator + "itemlist.conf";
 
-class frmStartTest : public testing::TestWithParam<StartCase> {
-protected:
-    TempDir m_dir;
-
-    std::string Fill(std::string text) const {
-        for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{in}", m_dir / "in put.ini"},
-                                          {"{missing}", m_dir / "missing.ini"},
-                                          {"{out}", m_dir.Path() + kNativeSeparator}}) {
-            for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
-                text.replace(at, mark.size(), value);
-            }
+// The text with {in}, {missing}, {out} and {app} replaced by the input, a file that is not there, the output
+// directory and the application directory with its separator.
+std::string Fill(std::string text) {
+    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{in}", kIn},
+                                      {"{missing}", "/dock/missing.ini"},
+                                      {"{out}", "/out/"},
+                                      {"{app}", kApp + kNativeSeparator}}) {
+        for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
+            text.replace(at, mark.size(), value);
         }
-        return text;
     }
-};
+    return text;
+}
 
-TEST_P(frmStartTest, ShowsItsBoxesAndEndsOrOpensTheWindow) {
-    WriteFile(m_dir / "in put.ini", "separator\r\n");
-    FakeMessageBox box;
-    FakeLauncher launcher;
-    frmStart start(Fill(GetParam().argumentText), box, launcher, m_dir / "app");
-    EXPECT_EQ(start.Form_Load(), GetParam().status);
-    EXPECT_EQ(launcher.shown, GetParam().status ? 0 : 1);
-    ASSERT_EQ(box.shown.size(), GetParam().boxes.size());
-    for (std::size_t i = 0; i < box.shown.size(); ++i) {
+// Each box as "style:prompt"; a "..." in the expected prompt stands for any text.
+void ExpectBoxes(const FakeMessageBox& box, const std::vector<std::string>& expected) {
+    ASSERT_EQ(box.shown.size(), expected.size()) << (box.shown.empty() ? "" : box.shown[0].prompt);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(box.shown[i].title, "Tarvenne");
         const std::string actual = std::to_string(static_cast<int>(box.shown[i].style)) + ":" + box.shown[i].prompt;
-        const std::string expected = Fill(GetParam().boxes[i]);
-        if (expected.ends_with("...")) {
-            EXPECT_EQ(actual.substr(0, expected.size() - 3), expected.substr(0, expected.size() - 3));
+        const std::string wanted = Fill(expected[i]);
+        const std::size_t dots = wanted.find("...");
+        if (dots == std::string::npos) {
+            EXPECT_EQ(actual, wanted);
         } else {
-            EXPECT_EQ(actual, expected);
+            const std::string tail = wanted.substr(dots + 3);
+            EXPECT_TRUE(actual.size() >= dots + tail.size() && actual.starts_with(wanted.substr(0, dots)) &&
+                        actual.ends_with(tail))
+                << actual << "\nis not\n"
+                << wanted;
         }
     }
 }
 
 const std::string kCommandLineError = "16:Error in command line arguments. Full program will run.";
 const std::string kFailed = "16:The conversion failed; nothing was written.\r\n\r\nInput file: ";
+const std::string kConfirmed = "64:New file written to {out}";
+const std::string kFallback = "0:No directory selected. Saving in application directory.\r\n\r\n";
 const std::string kHelp = "0:Below is the standard for command line arguments (all are required, except -s, and must "
                           "be in the order below):\r\n...";
 const std::string kHint = "\r\nPaths need no quotation marks, even with spaces.";
 
+class frmStartTest : public testing::Test {
+protected:
+    MemoryFiles m_files;
+    FakeMessageBox m_box;
+    FakeLauncher m_launcher;
+
+    void SetUp() override {
+        m_files.MakeFolder("/out");
+        m_files.Put(kOutFile, kPrecious);
+        m_files.Put(kIn, kItem + "\r\n");
+    }
+    void TearDown() override { EXPECT_EQ(m_files.OpenStreams(), 0); }
+
+    // Runs the form on the argument text: the status it ends with, or nothing when the main window runs on, which
+    // it then has opened.
+    std::optional<int> Load(const std::string& text, const std::string& applicationDirectory = kApp) {
+        const int shownBefore = m_launcher.shown;
+        frmStart start(Fill(text), m_box, m_launcher, applicationDirectory, m_files);
+        const std::optional<int> status = start.Form_Load();
+        EXPECT_EQ(m_launcher.shown - shownBefore, status ? 0 : 1);
+        return status;
+    }
+
+    // Nothing was written, and the file from before is as it was.
+    void ExpectNothingWritten() { EXPECT_EQ(m_files.List(), kIn + " " + kOutFile); }
+};
+
+// Argument texts: {in} is the item list of the worked example.
+struct StartCase {
+    const char* name;
+    std::string argumentText;
+    std::optional<int> status; // nothing: the main window runs on
+    std::vector<std::string> boxes;
+};
+
+class ArgumentTexts : public frmStartTest, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(ArgumentTexts, ShowTheirBoxesAndEndOrOpenTheWindow) {
+    EXPECT_EQ(Load(GetParam().argumentText), GetParam().status);
+    ExpectBoxes(m_box, GetParam().boxes);
+    if (GetParam().status == 0 && GetParam().argumentText.find("-type") != std::string::npos) {
+        EXPECT_EQ(m_files.Get(kOutFile), kItemBlock);
+    } else {
+        ExpectNothingWritten();
+    }
+}
+
+const std::string kUsual = "-in {in} -out {out} -type yzrk";
+// Windows takes command lines of up to 32,767 characters.
+const std::string kJunk = Repeat(Repeat("j", 1000) + " ", 30);
+
 #if defined(_WIN32)
 // Quotation marks around a whole path go, as Windows programs hand paths with spaces over.
-const StartCase kQuotedAround{
-    "QuotedAround", "-in \"{in}\" -out \"{out}\" -type yzrk", 0, {"64:New file written to {out}"}};
+const StartCase kQuotedAround{"QuotedAround", "-in \"{in}\" -out \"{out}\" -type yzrk", 0, {kConfirmed}};
 #else
 // Quotation marks stay part of the path; a path that then names no file gets a word about them.
-const StartCase kQuotedAround{"QuotedAround", "-in \"{in}\" -out {out} -type yzrk", 1, {kFailed + "\"{in}\"\r\n..."}};
+const StartCase kQuotedAround{
+    "QuotedAround", "-in \"{in}\" -out {out} -type yzrk", 1, {kFailed + "\"{in}\"\r\n..." + kHint}};
 #endif
 
 INSTANTIATE_TEST_SUITE_P(
-    ArgumentTexts, frmStartTest,
-    testing::Values(StartCase{"Empty", "", std::nullopt, {}},
-                    StartCase{"Malformed", "-in {in} -out {out}", std::nullopt, {kCommandLineError}},
-                    StartCase{"AnotherType", "-in {in} -out {out} -type rkyz", std::nullopt, {kCommandLineError}},
-                    StartCase{"Confirmed", "-in {in} -out {out} -type yzrk", 0, {"64:New file written to {out}"}},
-                    StartCase{"Silent", "-in {in} -out {out} -type yzrk -s", 0, {}},
-                    StartCase{
-                        "NoInputGiven", "-in -out {out} -type yzrk", 1, {kFailed + "\r\nNo input file was given."}},
-                    StartCase{"Missing",
-                              "-in {missing} -out {out} -type yzrk",
-                              1,
-                              {kFailed + "{missing}\r\nThe input file could not be read ({missing}: ..."}},
-                    StartCase{"QuotedInFront", "-in \"{in} -out {out} -type yzrk -s", 1, {kFailed + "\"{in}\r\n..."}},
-                    kQuotedAround, StartCase{"Help", "--help", 0, {kHelp}},
-                    StartCase{"HelpAsOnWindows", "/?", 0, {kHelp}},
-                    StartCase{"Version", "--version", 0, {"0:Tarvenne 1.00"}},
-                    // Only the exact texts ask: anything else is read as a command line.
-                    StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}}),
+    Texts, ArgumentTexts,
+    testing::Values(
+        StartCase{"Empty", "", std::nullopt, {}}, StartCase{"NoDash", "word", std::nullopt, {kCommandLineError}},
+        StartCase{"OneDash", "-in {in}", std::nullopt, {kCommandLineError}},
+        StartCase{"TwoDashes", "-in {in} -out {out}", std::nullopt, {kCommandLineError}},
+        StartCase{"AnotherType", "-in {in} -out {out} -type rkyz", std::nullopt, {kCommandLineError}},
+        StartCase{"Confirmed", kUsual, 0, {kConfirmed}}, StartCase{"Silent", kUsual + " -s", 0, {}},
+        StartCase{"FiveDashes", kUsual + " -x -s", 0, {}},
+        StartCase{"InMisspelt", "-ni {in} -out {out} -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"OutMisspelt", "-in {in} -uot {out} -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"TypeMisspelt", "-in {in} -out {out} -tpye yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"InInCapitals", "-IN {in} -out {out} -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"OutCapitalised", "-in {in} -Out {out} -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"TypeInCapitals", "-in {in} -out {out} -TYPE yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"TypeValueInCapitals", "-in {in} -out {out} -type YZRK", std::nullopt, {kCommandLineError}},
+        StartCase{"TypeValueMisspelt", "-in {in} -out {out} -type yzkr -s", std::nullopt, {kCommandLineError}},
+        StartCase{"KeywordIsAPrefix", "-input {in} -out {out} -type yzrk", 1, {kFailed + "put {in}\r\n..."}},
+        StartCase{"TabsStayInTheValue", "-in \t{in} -out {out} -type yzrk", 1, {kFailed + "\t{in}\r\n..."}},
+        StartCase{"NoInputGiven", "-in -out {out} -type yzrk", 1, {kFailed + "\r\nNo input file was given."}},
+        StartCase{"Missing",
+                  "-in {missing} -out {out} -type yzrk",
+                  1,
+                  {kFailed + "{missing}\r\nThe input file could not be read ({missing}: no such file)."}},
+        StartCase{"QuotedInFront", "-in \"{in} -out {out} -type yzrk -s", 1, {kFailed + "\"{in}\r\n..." + kHint}},
+        kQuotedAround, StartCase{"SilentFirst", "-s " + kUsual, std::nullopt, {kCommandLineError}},
+        StartCase{"SilentAfterIn", "-in {in} -s -out {out} -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"SilentAfterOut", "-in {in} -out {out} -s -type yzrk", std::nullopt, {kCommandLineError}},
+        StartCase{"SilentThenSpace", kUsual + " -s ", 0, {kConfirmed}},
+        StartCase{"SilentInCapitals", kUsual + " -S", 0, {kConfirmed}},
+        StartCase{"SilentStuckToTheType", kUsual + "-s", 0, {}},
+        StartCase{"LongTextAfterTheType", kUsual + " -x " + kJunk + "-s", 0, {}},
+        StartCase{"LongInputPath", "-in " + kJunk + "-out {out} -type yzrk", 1, {kFailed + "..."}},
+        StartCase{"Help", "--help", 0, {kHelp}}, StartCase{"HelpAsOnWindows", "/?", 0, {kHelp}},
+        StartCase{"Version", "--version", 0, {"0:Tarvenne 1.00"}},
+        // Only the exact texts ask: anything else is read as a command line.
+        StartCase{"HelpAndMore", "--help ", std::nullopt, {kCommandLineError}}),
     ParamName<StartCase>);
 
-TEST(frmStartQuotes, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {
-    TempDir dir;
-    WriteFile(dir / "q.ini", "broken\t\r\n");
-    FakeLauncher launcher;
+// Input contents: converted as described, or turned down with the line at fault, with or without -s.
+struct InputCase {
+    const char* name;
+    std::string content;
+    int status;
+    std::string result; // status 0: the whole itemlist.conf; status 1: the reason in the box
+};
+
+class InputContents : public frmStartTest, public testing::WithParamInterface<InputCase> {};
+
+TEST_P(InputContents, ConvertOrFailCleanly) {
+    m_files.Put(kIn, GetParam().content);
+    if (GetParam().status == 0) {
+        EXPECT_EQ(Load(kUsual + " -s"), 0);
+        EXPECT_TRUE(m_files.Get(kOutFile) == GetParam().result);
+        EXPECT_EQ(m_files.List(), kIn + " " + kOutFile);
+        ExpectBoxes(m_box, {});
+        return;
+    }
+    for (const std::string silent : {" -s", ""}) {
+        m_box.shown.clear();
+        EXPECT_EQ(Load(kUsual + silent), 1);
+        ExpectBoxes(m_box, {kFailed + "{in}\r\n" + GetParam().result});
+        ExpectNothingWritten();
+    }
+}
+
+std::string AllHighBytes() {
+    std::string bytes;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        bytes += static_cast<char>(byte);
+    }
+    return bytes;
+}
+
+const std::string kTenMegabytes(10'000'000, 'n');
+const std::string kBad = "broken\t";
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, InputContents,
+    testing::Values(InputCase{"NulBytes", "N\0l\tx\ta\t-\t\t12345\0\t1\r\n"s, 0,
+                              "[RKDockItem]\r\nname = N\0l\r\nshow = \0\r\n\r\n"s},
+                    InputCase{"TenMegabyteLine", kTenMegabytes + "\tx\ta\t-\t\tshow.\t1", 0,
+                              "[RKDockItem]\r\nname = " + kTenMegabytes + "\r\nshow = \r\n\r\n"},
+                    InputCase{"MillionShortLines", Repeat("s\n", 1'000'000), 0, Repeat(kSepBlock, 1'000'000)},
+                    InputCase{"HighBytes", AllHighBytes() + "\tx\ta\t-\t\t12345" + AllHighBytes() + "\t1", 0,
+                              "[RKDockItem]\r\nname = " + AllHighBytes() + "\r\nshow = " + AllHighBytes() + "\r\n\r\n"},
+                    InputCase{"MixedLineBreaks", kItem + "\r\ns\ns\r" + kItem + "\r\n\n", 0,
+                              kItemBlock + kSepBlock + kSepBlock + kItemBlock + "\r\n"},
+                    InputCase{"NoFinalLineBreak", "s\r\n" + kItem, 0, kSepBlock + kItemBlock},
+                    InputCase{"TenThousandFields", kItem + Repeat("\tfield", 10'000), 0, kItemBlock},
+                    InputCase{"Empty", "", 0, ""},
+                    InputCase{"FailsAtTheFirstLine", kBad + "\r\n" + kItem, 1, "Line 1 is missing a field."},
+                    InputCase{"FailsInTheMiddle", Repeat(kItem + "\r\n", 2) + kBad + "\r\n" + Repeat(kItem + "\r\n", 2),
+                              1, "Line 3 is missing a field."},
+                    InputCase{"FailsAtTheLastLine", Repeat(kItem + "\r\n", 4) + "A\tx\ta\t-\t\tshow\t1", 1,
+                              "Line 5 has a show field shorter than five characters."}),
+    ParamName<InputCase>);
+
+// Every way the place asked for can fail: the application directory takes the file, the box says why and where,
+// the confirmation names the directory used, and the file from before stays as it was.
+TEST_F(frmStartTest, AFailingPlaceFallsBackToTheApplicationDirectory) {
+    for (const Failure failure : {Failure::Refuse, Failure::Write, Failure::Sync, Failure::Rename}) {
+        MemoryFiles files;
+        files.Put(kOutFile, kPrecious);
+        files.Put(kIn, kItem + "\r\n");
+        files.Fail("/out/", failure, 10);
+        for (const std::string silent : {"", " -s"}) {
+            FakeMessageBox box;
+            FakeLauncher launcher;
+            frmStart start(Fill(kUsual + silent), box, launcher, kApp, files);
+            EXPECT_EQ(start.Form_Load(), 3) << static_cast<int>(failure);
+            std::vector<std::string> boxes{kFallback + "The output file could not be written there: " + kOutFile +
+                                           ": ...Saving it as " + kAppFile + "."};
+            if (silent.empty()) {
+                boxes.push_back("64:New file written to {app}");
+            }
+            ExpectBoxes(box, boxes);
+            EXPECT_EQ(files.Get(kAppFile), kItemBlock);
+            EXPECT_EQ(files.Get(kOutFile), kPrecious);
+            EXPECT_EQ(files.List(), kAppFile + " " + kIn + " " + kOutFile);
+        }
+    }
+}
+
+TEST_F(frmStartTest, AnOutputThatIsAFolderIsLeftAlone) {
+    m_files.MakeFolder("/new/itemlist.conf");
+    EXPECT_EQ(Load("-in {in} -out /new/ -type yzrk -s"), 3);
+    EXPECT_EQ(m_files.Get(kAppFile), kItemBlock);
+    EXPECT_EQ(m_files.Get("/new/itemlist.conf"), std::nullopt);
+}
+
+// Neither place takes the file: nothing is written anywhere, and the failure names both places.
+TEST_F(frmStartTest, WhenNeitherPlaceTakesTheFileNothingIsLost) {
+    m_files.Fail("/out/", Failure::Refuse);
+    m_files.Fail(kApp, Failure::Sync);
+    EXPECT_EQ(Load(kUsual + " -s"), 1);
+    ExpectBoxes(m_box, {kFallback + "...", kFailed + "{in}\r\nThe output file could not be written (" + kOutFile +
+                                               ": refused; then " + kAppFile + ": the file could not be synced)."});
+    ExpectNothingWritten();
+}
+
+TEST_F(frmStartTest, AValueNamingAFileRunsIntoTheFileName) {
+    m_files.Put("/out/notes.txt", "notes");
+    EXPECT_EQ(Load("-in {in} -out /out/notes.txt -type yzrk"), 0);
+    ExpectBoxes(m_box, {"64:New file written to /out/notes.txt"});
+    EXPECT_EQ(m_files.Get("/out/notes.txtitemlist.conf"), kItemBlock);
+    EXPECT_EQ(m_files.Get("/out/notes.txt"), "notes");
+    EXPECT_EQ(m_files.Get(kOutFile), kPrecious);
+}
+
+// An application directory that is the root of the file system has no name before its separator: the file goes to
+// the root, with the separator once.
+TEST_F(frmStartTest, TheRootAsApplicationDirectory) {
+    m_files.Fail("/missing/", Failure::Refuse);
+    EXPECT_EQ(Load("-in {in} -out /missing/ -type yzrk", ""), 3);
+    const std::string root(1, kNativeSeparator);
+    ExpectBoxes(m_box, {kFallback + "...Saving it as " + root + "itemlist.conf.", "64:New file written to " + root});
+    EXPECT_EQ(m_files.Get(root + "itemlist.conf"), kItemBlock);
+}
+
+// Only an input that cannot be opened because of its quotation marks gets the hint about them.
+TEST_F(frmStartTest, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {
+    m_files.Put("/dock/q.ini", "broken\t\r\n");
     using Case = std::pair<std::string, bool>;
     for (const auto& [input, hint] :
-         {Case{std::string("\"").append(dir / "q.ini"), true}, Case{(dir / "q.ini").append("\""), true},
-          Case{dir / "q\".ini", false}, Case{dir / "missing.ini", false}, Case{dir / "q.ini", false}}) {
-        FakeMessageBox box;
-        frmStart start("-in " + input + " -out " + dir.Path() + kNativeSeparator + " -type yzrk -s", box, launcher,
-                       dir / "app");
-        EXPECT_EQ(start.Form_Load(), 1) << input;
-        ASSERT_EQ(box.shown.size(), 1U) << input;
-        EXPECT_EQ(box.shown[0].prompt.ends_with(kHint), hint) << box.shown[0].prompt;
+         {Case{"\"/dock/q.ini", true}, Case{"/dock/q.ini\"", true}, Case{"/dock/q\".ini", false},
+          Case{"/dock/missing.ini", false}, Case{"/dock/q.ini", false}}) {
+        m_box.shown.clear();
+        EXPECT_EQ(Load("-in " + input + " -out {out} -type yzrk -s"), 1) << input;
+        ASSERT_EQ(m_box.shown.size(), 1U) << input;
+        EXPECT_EQ(m_box.shown[0].prompt.ends_with(kHint), hint) << m_box.shown[0].prompt;
     }
 }
 

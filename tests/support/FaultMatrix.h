@@ -1,41 +1,15 @@
-// The fixture of the fault matrix: an item list to convert and an existing itemlist.conf that no failure may touch,
-// with the texts the program answers in.
+// The fixture of the fault matrix on the real executable: an item list to convert and an existing itemlist.conf that
+// no failure may touch, with the texts the program answers in.
 #pragma once
 
 #include "ProgramFixture.h"
+#include "WorkedExample.h"
 
 #include <string>
 #include <vector>
 
-using namespace std::string_literals;
-
-inline const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1";
-inline const std::string kItemBlock =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n";
-inline const std::string kSepBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
-inline const std::string kPrecious = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
-inline const std::string kCommandLineError = "Error in command line arguments. Full program will run.\n";
 inline const std::string kFallback = "No directory selected. Saving in application directory.\n";
 inline const std::string kFailed = "The conversion failed; nothing was written.\n";
-
-inline std::string Repeat(const std::string& text, int times) {
-    std::string result;
-    result.reserve(text.size() * static_cast<std::size_t>(times));
-    for (int i = 0; i < times; ++i) {
-        result += text;
-    }
-    return result;
-}
-
-// The text with every {in} and {out} replaced by in and out.
-inline std::string Fill(std::string text, const std::string& in, const std::string& out) {
-    for (const auto& [mark, value] : {std::pair{std::string("{in}"), in}, std::pair{std::string("{out}"), out}}) {
-        for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
-            text = text.substr(0, at) + value + text.substr(at + mark.size());
-        }
-    }
-    return text;
-}
 
 class FaultMatrix : public ProgramFixture {
 protected:

@@ -7,16 +7,15 @@
 #include "ParamName.h"
 #include "Process.h"
 #include "TestFiles.h"
+#include "WorkedExample.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1\r\n";
-const std::string kItemBlock =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n";
-const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
+// An item list of one line, as the dock writes it.
+const std::string kItemLine = kItem + "\r\n";
 
 class frmMainTest : public testing::Test {
 protected:
@@ -38,7 +37,7 @@ TEST_F(frmMainTest, LoadingSetsTheLabelsSixLines) {
 }
 
 TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
-    WriteFile(m_dir / "itemlist.ini", kItem + "sep\r\n");
+    WriteFile(m_dir / "itemlist.ini", kItemLine + "sep\r\n");
     m_dialog.answers = {m_dir / "itemlist.ini", m_dir / "saved.conf"};
     m_dialog.DefaultExt = "conf"; // as an earlier Save left it
     m_form.cmdYzToRKL_Click();
@@ -53,13 +52,13 @@ TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
     EXPECT_EQ(save.title, "Select where to save your file");
     EXPECT_EQ(save.filter, "RK Launcher Itemlist (itemlist.conf) | itemlist.conf");
     EXPECT_EQ(save.fileName, "itemlist.conf");
-    EXPECT_EQ(ReadFile(m_dir / "saved.conf"), kItemBlock + kSeparatorBlock);
+    EXPECT_EQ(ReadFile(m_dir / "saved.conf"), kItemBlock + kSepBlock);
     EXPECT_TRUE(m_box.shown.empty());
 }
 
 TEST_F(frmMainTest, ACancelledOpenEndsTheClickSilently) {
     m_dialog.FileName = m_dir / "itemlist.ini"; // what an earlier pick left behind
-    WriteFile(m_dir / "itemlist.ini", kItem);
+    WriteFile(m_dir / "itemlist.ini", kItemLine);
     m_dialog.answers = {""};
     m_form.cmdYzToRKL_Click();
     EXPECT_EQ(m_dialog.shown.size(), 1U);
@@ -68,7 +67,7 @@ TEST_F(frmMainTest, ACancelledOpenEndsTheClickSilently) {
 }
 
 TEST_F(frmMainTest, ACancelledSaveWritesIntoTheApplicationDirectory) {
-    WriteFile(m_dir / "itemlist.ini", kItem);
+    WriteFile(m_dir / "itemlist.ini", kItemLine);
     m_dialog.answers = {m_dir / "itemlist.ini", ""};
     m_form.cmdYzToRKL_Click();
     ASSERT_EQ(m_box.shown.size(), 1U);
@@ -80,13 +79,13 @@ TEST_F(frmMainTest, ACancelledSaveWritesIntoTheApplicationDirectory) {
 }
 
 TEST_F(frmMainTest, ASecondClickStartsFromAnEmptyText) {
-    WriteFile(m_dir / "first.ini", kItem);
+    WriteFile(m_dir / "first.ini", kItemLine);
     WriteFile(m_dir / "second.ini", "sep\r\n");
     m_dialog.answers = {m_dir / "first.ini", m_dir / "first.conf", m_dir / "second.ini", m_dir / "second.conf"};
     m_form.cmdYzToRKL_Click();
     m_form.cmdYzToRKL_Click();
     EXPECT_EQ(ReadFile(m_dir / "first.conf"), kItemBlock);
-    EXPECT_EQ(ReadFile(m_dir / "second.conf"), kSeparatorBlock);
+    EXPECT_EQ(ReadFile(m_dir / "second.conf"), kSepBlock);
 }
 
 TEST_F(frmMainTest, TheHelpMenuShowsTheCommandLineHelpAndTheAboutMessage) {
@@ -161,10 +160,10 @@ TEST_P(frmMainFailureTest, ShowsOneBoxThatSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, frmMainFailureTest,
-    testing::Values(ClickFailure{"ALineMissingAField", kItem + "sep\r\nbroken\tline\r\n", false,
+    testing::Values(ClickFailure{"ALineMissingAField", kItemLine + "sep\r\nbroken\tline\r\n", false,
                                  "Line 3 is missing a field."},
                     ClickFailure{"AnInputThatCannotBeRead", std::nullopt, false, "The input file could not be read ("},
-                    ClickFailure{"BothPlaces", kItem, true, "The output file could not be written ("}),
+                    ClickFailure{"BothPlaces", kItemLine, true, "The output file could not be written ("}),
     ParamName<ClickFailure>);
 
 // A reason that is a sentence of its own does not end the message's sentence early; kinds a click cannot bring about

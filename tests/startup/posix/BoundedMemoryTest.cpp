@@ -3,6 +3,7 @@
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
 #include "TextStream.h"
+#include "WorkedExample.h"
 
 #include <cstring>
 #include <fstream>
@@ -26,8 +27,6 @@ constexpr long kLongLinePeakBoundKiB = 200 * 1000;
 
 // One-word lines, each a separator section: 6,000,000 of them (12 MB) make 294 MB of output.
 constexpr std::size_t kWordLines = 6'000'000;
-const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
-const std::string kOld = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
 // Items around the one-word lines, so that the parts of the output cannot change places unseen.
 const std::string kFirstItem = "First\ttype.app\tC:\\f.exe\t-\t\t12345normal\t1\n";
 const std::string kFirstBlock =
@@ -73,7 +72,7 @@ protected:
 
     void SetUp() override {
         ProgramFixture::SetUp();
-        WriteFile(m_out + "itemlist.conf", kOld);
+        WriteFile(m_out + "itemlist.conf", kPrecious);
     }
 
     pid_t Start(const std::vector<std::string>& environment) {
@@ -108,12 +107,12 @@ TEST_P(OutputLargerThanMemory, IsWrittenWholeWithinTheBound) {
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_NE(run.err.find("Line " + std::to_string(kWordLines + 3) + " is missing a field."), std::string::npos)
             << run.err;
-        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kOld);
+        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
         return;
     }
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(IsRepeated(ReadFile(m_out + "itemlist.conf").value_or(""), kFirstBlock, kSeparatorBlock, kWordLines,
-                           kLastBlock));
+    EXPECT_TRUE(
+        IsRepeated(ReadFile(m_out + "itemlist.conf").value_or(""), kFirstBlock, kSepBlock, kWordLines, kLastBlock));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, OutputLargerThanMemory, testing::Bool(), [](const testing::TestParamInfo<bool>& param) {
@@ -149,12 +148,12 @@ TEST_P(LongLines, AreConvertedUpToTheLimit) {
     if (c.line == 0) {
         EXPECT_EQ(run.status, 0) << run.err;
         // A line without TAB is a separator, however long.
-        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kSeparatorBlock);
+        EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kSepBlock);
         return;
     }
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("Line " + std::to_string(c.line) + " is longer than 64 MiB"), std::string::npos) << run.err;
-    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kOld);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
 }
 
 constexpr std::size_t kLongest = TextStream::kLongestLine;

@@ -1,7 +1,10 @@
-// The fault matrix on POSIX: special files as input, directories that refuse new files, symbolic links, and
-// command lines longer than Windows allows.
-#include "FaultMatrix.h"
+// What only POSIX has, through the start-up form on the system's own files: special files as input, an output that
+// is a symbolic link; and, with the real executable, a program placed in the root folder.
+#include "Fakes.h"
 #include "ParamName.h"
+#include "ProgramFixture.h"
+#include "WorkedExample.h"
+#include "frmStart.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -10,65 +13,82 @@
 
 namespace {
 
-// Inputs that are not files to read.
+struct NoWindow : MainWindowLauncher {
+    bool ShowMainWindow() override { return false; }
+};
+
+class OnDisk : public testing::Test {
+protected:
+    TempDir m_dir;
+    std::string m_out = m_dir / "out/";
+    FakeMessageBox m_box;
+
+    void SetUp() override {
+        std::filesystem::create_directory(m_out);
+        WriteFile(m_out + "itemlist.conf", kPrecious);
+    }
+    int Convert(const std::string& input) {
+        NoWindow launcher;
+        return frmStart("-in " + input + " -out " + m_out + " -type yzrk -s", m_box, launcher, m_dir / "app")
+            .Form_Load()
+            .value_or(-1);
+    }
+};
+
+// Inputs that are not files to read are turned down, and nothing waits on them.
 struct SpecialInput {
     const char* name;
-    const char* kind;
     std::string reason;
 };
 
-class SpecialInputs : public FaultMatrix, public testing::WithParamInterface<SpecialInput> {};
+class SpecialInputs : public OnDisk, public testing::WithParamInterface<SpecialInput> {};
 
 TEST_P(SpecialInputs, AreTurnedDown) {
-    const std::string kind = GetParam().kind;
+    const std::string kind = GetParam().name;
     std::string input = m_dir / "special";
-    if (kind == "empty path") {
+    if (kind == "EmptyPath") {
         input.clear();
-    } else if (kind == "directory") {
+    } else if (kind == "Directory") {
         std::filesystem::create_directory(input);
-    } else if (kind == "fifo") {
+    } else if (kind == "Fifo") {
         ASSERT_EQ(::mkfifo(input.c_str(), 0600), 0);
-    } else if (kind == "device") {
+    } else if (kind == "Device") {
         input = "/dev/zero";
     }
-    ExpectFailure(input, GetParam().reason);
+    EXPECT_EQ(Convert(input), 1);
+    ASSERT_EQ(m_box.shown.size(), 1U);
+    EXPECT_NE(m_box.shown[0].prompt.find(GetParam().reason), std::string::npos) << m_box.shown[0].prompt;
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
+    EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpecialInputs,
-                         testing::Values(SpecialInput{"Missing", "missing", "No such file or directory"},
-                                         SpecialInput{"EmptyPath", "empty path", "No input file was given."},
-                                         SpecialInput{"Directory", "directory", "not a regular file"},
-                                         SpecialInput{"Fifo", "fifo", "not a regular file"},
-                                         SpecialInput{"Device", "device", "not a regular file"}),
+                         testing::Values(SpecialInput{"Missing", "No such file or directory"},
+                                         SpecialInput{"EmptyPath", "No input file was given."},
+                                         SpecialInput{"Directory", "not a regular file"},
+                                         SpecialInput{"Fifo", "not a regular file"},
+                                         SpecialInput{"Device", "not a regular file"}),
                          ParamName<SpecialInput>);
 
-TEST_F(FaultMatrix, AnOutputThatIsALinkReplacesTheFileItPointsTo) {
+TEST_F(OnDisk, AnOutputThatIsALinkReplacesTheFileItPointsTo) {
+    WriteFile(m_dir / "in.ini", kItem);
     std::filesystem::create_directory(m_dir / "real");
     WriteFile(m_dir / "real/list.conf", kPrecious);
     std::filesystem::remove(m_out + "itemlist.conf");
     std::filesystem::create_symlink("../real/list.conf", m_out + "itemlist.conf");
-    std::filesystem::create_symlink("../real/new.conf", m_out + "dangling");
-    EXPECT_EQ(Convert(m_input, m_out).status, 0);
+    EXPECT_EQ(Convert(m_dir / "in.ini"), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(m_out + "itemlist.conf"));
     EXPECT_EQ(ReadFile(m_dir / "real/list.conf"), kItemBlock);
     EXPECT_EQ(ListDirectory(m_dir / "real"), "list.conf");
 }
 
-TEST_F(FaultMatrix, MegabyteCommandLines) {
-    const std::string junk = Repeat(Repeat("j", 100'000) + " ", 10);
-    EXPECT_EQ(RunText("-in " + m_input + " -out " + m_out + " -type yzrk -x " + junk + "-s").status, 0);
-    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kItemBlock);
-    const ProgramResult result = RunText("-in " + junk + "-out " + m_out + " -type yzrk");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.starts_with(kFailed)) << result.err.substr(0, 200);
-}
-
 // A program placed in the root folder falls back to /itemlist.conf: the root without its trailing separator is
 // the empty string, so the separator is not doubled.
-TEST_F(FaultMatrix, TheRootFolderAsApplicationDirectory) {
+TEST_F(ProgramFixture, TheRootFolderAsApplicationDirectory) {
     if (::geteuid() != 0 || std::filesystem::exists("/itemlist.conf")) {
         GTEST_SKIP() << "needs root, and no /itemlist.conf of someone else's";
     }
+    WriteFile(m_input, kItem);
     const std::string program = "/tarvenne_root_test_" + std::to_string(::getpid());
     std::filesystem::copy_file(m_exe, program);
     const ProgramResult result = RunProgram(program, {"-in", m_input, "-out", m_dir / "missing/", "-type", "yzrk"});
@@ -76,7 +96,7 @@ TEST_F(FaultMatrix, TheRootFolderAsApplicationDirectory) {
     std::filesystem::remove(program);
     std::filesystem::remove("/itemlist.conf");
     EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_EQ(result.out, kFallback + "New file written to /\n");
+    EXPECT_EQ(result.out, "No directory selected. Saving in application directory.\nNew file written to /\n");
     EXPECT_EQ(written, kItemBlock);
 }
 

@@ -4,6 +4,7 @@
 #include "FakeDisplay.h"
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
+#include "WorkedExample.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,6 @@ namespace {
 
 using Mode = FakeDisplay::Mode;
 
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1\r\n";
 const std::string kCannotReach = "Tarvenne: the display cannot be reached: ";
 const std::string kCannotOpen = "Tarvenne: the display cannot be opened: ";
 const std::string kNoDisplay = "Tarvenne: no graphical display is available, so the main window cannot open.\n"
@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         AddScreenModule(m_app);
-        WriteFile(m_input, kItem);
+        WriteFile(m_input, kItem + "\r\n");
         std::filesystem::create_directory(m_loader);
         m_runtime = MakeRuntimeDirectory(m_dir.Path());
     }

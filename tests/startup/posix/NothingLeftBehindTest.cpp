@@ -3,6 +3,7 @@
 // it is confirmed.
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
+#include "WorkedExample.h"
 
 #include <chrono>
 #include <csignal>
@@ -14,8 +15,6 @@
 
 namespace {
 
-const std::string kOld = "[RKDockItem]\r\nname = kept from before\r\n\r\n";
-
 class NothingLeftBehind : public ProgramFixture, public testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
@@ -26,7 +25,7 @@ protected:
             list << "App " << i << "\ttype.app\tC:\\a.exe\t-\tC:\\Apps\tshow.normal\t00000000\ta.ico\r\n";
         }
         list.close();
-        WriteFile(m_out + "itemlist.conf", kOld);
+        WriteFile(m_out + "itemlist.conf", kPrecious);
     }
 
     // The new file as the program holds it open while it writes it: without a name, in the output directory.
@@ -53,7 +52,7 @@ TEST_P(NothingLeftBehind, WhenASignalEndsTheWrite) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
     EXPECT_EQ(WTERMSIG(status), GetParam());
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");
-    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kOld);
+    EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, NothingLeftBehind, testing::Values(SIGINT, SIGTERM, SIGHUP, SIGKILL),
@@ -71,7 +70,7 @@ TEST_F(Durable, BeforeItIsConfirmed) {
     // The leak checker of a sanitized build refuses to run under a tracer.
     const char* asan = std::getenv("ASAN_OPTIONS");
     const ProgramResult result =
-        RunProgram("/usr/bin/strace",
+        RunProgram("strace",
                    {"-qq", "-o", log, "-e", "trace=fsync,linkat,rename,renameat,renameat2,write", m_exe, "-in", m_input,
                     "-out", m_out, "-type", "yzrk"},
                    {}, {"ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") + ":detect_leaks=0"});

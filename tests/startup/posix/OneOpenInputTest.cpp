@@ -2,12 +2,12 @@
 // what it writes is one whole list, and nothing it prints can land in a file of its own.
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
+#include "WorkedExample.h"
 
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -20,15 +20,6 @@ const std::string kOldBlock =
 const std::string kNewItem = "New\ttype.docklet\tC:\\n.dll\t-\t\t12345normal\t1\n";
 // Long enough a list that the run is still reading it when the test acts.
 constexpr std::size_t kLines = 1'000'000;
-
-std::string Times(const std::string& text, std::size_t count) {
-    std::string result;
-    result.reserve(text.size() * count);
-    for (std::size_t i = 0; i < count; ++i) {
-        result += text;
-    }
-    return result;
-}
 
 class OneOpenInput : public ProgramFixture {
 protected:
@@ -48,30 +39,23 @@ protected:
 
 // Editors, and the dock itself, save a list by writing a new file and renaming it over the old one.
 TEST_F(OneOpenInput, AListSavedByRenameMeanwhileIsNotMixedIn) {
-    WriteFile(m_input, Times(kOldItem, kLines));
-    WriteFile(m_dir / "saved.ini", Times(kNewItem, kLines * 2));
+    WriteFile(m_input, Repeat(kOldItem, kLines));
+    WriteFile(m_dir / "saved.ini", Repeat(kNewItem, kLines * 2));
     const pid_t child = StartProgram(m_exe, {"-in", m_input, "-out", m_out, "-type", "yzrk", "-s"}, m_dir.Path(), {});
     WhenReading(child);
     std::filesystem::rename(m_dir / "saved.ini", m_input);
     const int status = WaitForProgram(child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(ReadFile(m_out + "itemlist.conf") == Times(kOldBlock, kLines));
+    EXPECT_TRUE(ReadFile(m_out + "itemlist.conf") == Repeat(kOldBlock, kLines));
 }
 
 // A program started with its standard streams closed finds them open on /dev/null, so that no file it opens takes
 // their numbers and a message meant for the console never lands in the list.
 TEST_F(OneOpenInput, ClosedStandardStreamsAreNeverTakenByAFile) {
-    WriteFile(m_input, Times(kOldItem, kLines));
-    ExecArrays exec(m_exe, {"-in", m_input, "-out", m_dir / "missing/", "-type", "yzrk"}, {});
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        posix_spawn_file_actions_addclose(&actions, fd);
-    }
-    pid_t child = -1;
-    ASSERT_EQ(::posix_spawn(&child, m_exe.c_str(), &actions, nullptr, exec.Argv(), exec.Envp()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    WriteFile(m_input, Repeat(kOldItem, kLines));
+    const pid_t child = StartProgram(m_exe, {"-in", m_input, "-out", m_dir / "missing/", "-type", "yzrk"}, m_dir.Path(),
+                                     {}, {}, {}, true);
     WhenReading(child);
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         std::error_code error;
@@ -81,7 +65,7 @@ TEST_F(OneOpenInput, ClosedStandardStreamsAreNeverTakenByAFile) {
     const int status = WaitForProgram(child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 3);
-    EXPECT_TRUE(ReadFile(InApp("itemlist.conf")) == Times(kOldBlock, kLines));
+    EXPECT_TRUE(ReadFile(InApp("itemlist.conf")) == Repeat(kOldBlock, kLines));
 }
 
 } // namespace

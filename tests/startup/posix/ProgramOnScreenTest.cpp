@@ -6,6 +6,7 @@
 #include "ParamName.h"
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
+#include "WorkedExample.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -24,10 +25,6 @@ using xtest::WindowKind;
 
 constexpr xtest::Timeout kShowTimeout = 10s; // start-up with Qt on a busy machine is well under it
 constexpr xtest::Timeout kActTimeout = 5s;
-
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1\r\n";
-const std::string kConverted =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n";
 
 // What Ctrl+C in a message box copies: its title, text and button between lines of dashes.
 std::string Copied(const std::string& title, const std::string& text) {
@@ -219,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, MainWindowOnScreen,
 
 // A list with a bad line picked in the window: a box names the line, and the window stays.
 TEST_F(ProgramOnScreen, AFailedClickSaysWhyInABox) {
-    WriteFile(m_input, kItem + "broken\tline\r\n");
+    WriteFile(m_input, kItem + "\r\nbroken\tline\r\n");
     Start({});
     const std::optional<WindowInfo> window = NextWindow("the main window");
     ASSERT_TRUE(window);
@@ -269,7 +266,7 @@ class ConversionOnScreen : public ProgramOnScreen, public testing::WithParamInte
 
 TEST_P(ConversionOnScreen, ShowsItsBoxesThenEnds) {
     const auto [name, outcome, silent] = GetParam();
-    WriteFile(m_input, outcome == Outcome::Failed ? "Editor\ttype.app\r\n" : kItem);
+    WriteFile(m_input, outcome == Outcome::Failed ? "Editor\ttype.app\r\n" : kItem + "\r\n");
     const std::string out = outcome == Outcome::Fallback ? m_dir / "missing" + "/" : m_out;
     std::vector<std::string> arguments{"-in", m_input, "-out", out, "-type", "yzrk"};
     if (silent) {
@@ -307,7 +304,7 @@ TEST_P(ConversionOnScreen, ShowsItsBoxesThenEnds) {
 
     const std::optional<std::string> written =
         ReadFile((outcome == Outcome::Fallback ? InApp("") : out) + "itemlist.conf");
-    EXPECT_EQ(written, outcome == Outcome::Failed ? std::nullopt : std::optional(kConverted));
+    EXPECT_EQ(written, outcome == Outcome::Failed ? std::nullopt : std::optional(kItemBlock));
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, ConversionOnScreen,

@@ -6,11 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <thread>
-#include <unistd.h>
 
 namespace xtest {
 
@@ -27,21 +24,6 @@ constexpr int kToolSeconds = 10;
 // handler would end the process.
 int IgnoreError(::Display*, XErrorEvent*) {
     return 0;
-}
-
-std::string FindTool(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string rest = path != nullptr ? path : "/usr/bin:/bin";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const std::string directory = rest.substr(0, colon);
-        rest = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
-        const std::string candidate = directory + "/" + name;
-        if (!directory.empty() && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    throw std::runtime_error(name + " is not installed (scripts/install-deps --tests)");
 }
 
 // A property's items, as XGetWindowProperty gives them (32-bit items as longs).
@@ -188,7 +170,7 @@ bool DisplaySession::WaitUntilGone(Window window, Timeout timeout) {
 }
 
 std::optional<std::string> DisplaySession::Run(const std::string& tool, const std::vector<std::string>& arguments) {
-    const ProgramResult result = RunProgram(FindTool(tool), arguments, {}, {"DISPLAY=" + m_name}, kToolSeconds);
+    const ProgramResult result = RunProgram(tool, arguments, {}, {"DISPLAY=" + m_name}, kToolSeconds);
     if (result.status != 0) {
         return std::nullopt;
     }

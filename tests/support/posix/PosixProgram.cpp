@@ -1,5 +1,8 @@
-// Watched child processes and the test seam's environment.
+// Child processes, watched while they run or run to their end with their output collected.
 #include "PosixProgram.h"
+
+#include "RunProgram.h"
+#include "TestFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +19,10 @@
 
 extern char** environ;
 
+namespace {
+
+// This process's environment without DISPLAY and WAYLAND_DISPLAY, and the extra "NAME=value" entries in place of any
+// of the same name.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> dropped{"DISPLAY=", "WAYLAND_DISPLAY="};
     for (const std::string& extra : extraEnvironment) {
@@ -33,37 +40,42 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraE
     return environment;
 }
 
-ExecArrays::ExecArrays(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& extraEnvironment) {
-    m_strings.push_back(program);
-    m_strings.insert(m_strings.end(), arguments.begin(), arguments.end());
-    const std::vector<std::string> environment = ChildEnvironment(extraEnvironment);
-    m_strings.insert(m_strings.end(), environment.begin(), environment.end());
-    // The strings stay where they are from here on: the arrays point into them.
-    for (std::size_t i = 0; i < m_strings.size(); ++i) {
-        (i <= arguments.size() ? m_argv : m_envp).push_back(m_strings[i].data());
+// The array execve takes, over the strings.
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& text : strings) {
+        pointers.push_back(text.data());
     }
-    m_argv.push_back(nullptr);
-    m_envp.push_back(nullptr);
+    pointers.push_back(nullptr);
+    return pointers;
 }
+
+} // namespace
 
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
-                   const std::string& outPath, const std::string& errPath) {
-    ExecArrays exec(program, arguments, extraEnvironment);
+                   const std::string& outPath, const std::string& errPath, bool closeAll) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envp = ChildEnvironment(extraEnvironment);
     // Spawned rather than forked, so that the program's peak memory is its own and not this test's.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
-    const std::string out = outPath.empty() ? "/dev/null" : outPath;
-    const std::string err = errPath.empty() ? "/dev/null" : errPath;
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (const auto& [fd, path] : {std::pair{STDOUT_FILENO, outPath}, std::pair{STDERR_FILENO, errPath}}) {
+        if (closeAll) {
+            posix_spawn_file_actions_addclose(&actions, fd);
+        } else {
+            const char* file = path.empty() ? "/dev/null" : path.c_str();
+            posix_spawn_file_actions_addopen(&actions, fd, file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+    }
     if (!workingDirectory.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     }
     pid_t child = -1;
-    const int error = ::posix_spawn(&child, program.c_str(), &actions, nullptr, exec.Argv(), exec.Envp());
+    const int error =
+        ::posix_spawnp(&child, program.c_str(), &actions, nullptr, Pointers(argv).data(), Pointers(envp).data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         ADD_FAILURE() << program << " could not be started: " << std::strerror(error);
@@ -109,4 +121,24 @@ std::string MakeRuntimeDirectory(const std::string& directory) {
     std::filesystem::create_directory(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     return runtime;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
+                         int timeoutSeconds) {
+    const TempDir output;
+    const pid_t child =
+        StartProgram(program, arguments, workingDirectory, extraEnvironment, output / "out", output / "err");
+    const int status = child == -1 ? -1 : WaitForProgram(child, timeoutSeconds);
+    ProgramResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(output / "out").value_or("");
+    result.err = ReadFile(output / "err").value_or("");
+    return result;
+}
+
+std::string CopyOfTarvenne(const std::string& directory) {
+    const std::string copy = directory + "/tarvenne";
+    std::filesystem::copy_file(TARVENNE_EXECUTABLE, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
 }

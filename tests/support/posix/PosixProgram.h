@@ -6,11 +6,12 @@
 #include <sys/types.h>
 #include <vector>
 
-// Starts program as RunProgram does (no display unless extraEnvironment names one, standard input closed), with
-// its output going to the files outPath and errPath when given, otherwise nowhere. Does not wait.
+// Starts program (searched in PATH when its name has no "/") as RunProgram does: without DISPLAY and WAYLAND_DISPLAY
+// unless extraEnvironment names them, standard input closed, its output going to the files outPath and errPath when
+// given, otherwise nowhere; with closeAll, standard output and error are closed too. Does not wait.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
-                   const std::string& outPath = {}, const std::string& errPath = {});
+                   const std::string& outPath = {}, const std::string& errPath = {}, bool closeAll = false);
 
 // Waits for the program and returns its wait status; kills it after timeoutSeconds and returns -1. With usage, what
 // the program used (its peak memory, say) is put there.
@@ -18,28 +19,6 @@ int WaitForProgram(pid_t child, int timeoutSeconds = 60, rusage* usage = nullptr
 
 // The paths the program's open descriptors lead to, as /proc shows them (an unnamed file's ends in "(deleted)").
 std::vector<std::string> OpenFilesOf(pid_t child);
-
-// What execve takes for a program started by RunProgram or StartProgram: its argument and environment arrays,
-// over strings of their own.
-class ExecArrays {
-public:
-    ExecArrays(const std::string& program, const std::vector<std::string>& arguments,
-               const std::vector<std::string>& extraEnvironment);
-    ExecArrays(const ExecArrays&) = delete;
-    ExecArrays& operator=(const ExecArrays&) = delete;
-
-    char* const* Argv() { return m_argv.data(); }
-    char* const* Envp() { return m_envp.data(); }
-
-private:
-    std::vector<std::string> m_strings;
-    std::vector<char*> m_argv;
-    std::vector<char*> m_envp;
-};
-
-// The environment of a program started by RunProgram or StartProgram: this one's without DISPLAY and
-// WAYLAND_DISPLAY, and the extra "NAME=value" entries in place of any of the same name.
-std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnvironment);
 
 // Puts the on-screen module (a link to the built one) beside a copy of the executable, where the copy looks for it.
 void AddScreenModule(const std::string& directory);
