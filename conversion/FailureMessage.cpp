@@ -3,25 +3,17 @@
 
 #include "Error.h"
 #include "TextStream.h"
+#include "YzLineToRK.h"
 
 #include <new>
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNothingWritten = "The conversion failed; nothing was written.";
 constexpr const char* kOutOfMemory = "There was not enough memory to convert it.";
 
 std::string LineText(const Error& error) {
     return "Line " + std::to_string(error.LineNumber());
-}
-
-// A detail as the end of a sentence that closes it: without a full stop of its own (Windows' reasons have one).
-std::string WithoutStop(std::string detail) {
-    while (!detail.empty() && detail.back() == '.') {
-        detail.pop_back();
-    }
-    return detail;
 }
 
 std::string Reason(const Error& error) {
@@ -33,20 +25,20 @@ std::string Reason(const Error& error) {
     case ErrorKind::EndOfStream:
         return LineText(error) + " could not be read: the file ended before it.";
     case ErrorKind::CannotOpen:
-        return "The input file could not be read (" + WithoutStop(error.what()) + ").";
+        return "The input file could not be read (" + WithoutFinalStop(error.what()) + ").";
     case ErrorKind::TooManyLines:
         return "The input file has more lines than can be converted.";
     case ErrorKind::LineTooLong:
         return LineText(error) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
                " MiB, the longest line that can be converted.";
     case ErrorKind::CannotWrite:
-        return "The output file could not be written (" + WithoutStop(error.what()) + ").";
+        return "The output file could not be written (" + WithoutFinalStop(error.what()) + ").";
     case ErrorKind::NoPlaceChosen:
         return "No place was chosen for the output file.";
     case ErrorKind::InputChanged:
         return "The input file changed while it was being read.";
     }
-    return WithoutStop(error.what()) + ".";
+    return WithoutFinalStop(error.what()) + ".";
 }
 
 } // namespace
@@ -58,9 +50,15 @@ std::string FailureReason(const std::exception& error) {
     if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
         return kOutOfMemory;
     }
-    return WithoutStop(error.what()) + ".";
+    return WithoutFinalStop(error.what()) + ".";
 }
 
 std::string FailureMessage(const std::string& inputPath, const std::string& reason) {
-    return kNothingWritten + std::string(kCrLf) + kCrLf + "Input file: " + inputPath + kCrLf + reason;
+    return kNothingWritten + std::string(modCommands::kCrLf) + modCommands::kCrLf + "Input file: " + inputPath +
+           modCommands::kCrLf + reason;
+}
+
+std::string WithoutFinalStop(std::string reason) {
+    reason.erase(reason.find_last_not_of(". ") + 1);
+    return reason;
 }

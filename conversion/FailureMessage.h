@@ -10,3 +10,7 @@ std::string FailureReason(const std::exception& error);
 
 // The whole message: that nothing was written, the input file, then the reason.
 std::string FailureMessage(const std::string& inputPath, const std::string& reason);
+
+// A reason as the end of a sentence that closes it: without the full stops and spaces it ends with (Windows' reasons
+// have a full stop of their own).
+std::string WithoutFinalStop(std::string reason);

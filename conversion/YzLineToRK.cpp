@@ -9,7 +9,6 @@ namespace modCommands {
 
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n";
 constexpr std::string_view kNoArguments = "-";
 constexpr std::string_view kIconFromField7 = "00000000";

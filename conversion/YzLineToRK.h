@@ -8,6 +8,9 @@
 
 namespace modCommands {
 
+// The line break of everything the program writes and shows.
+inline constexpr char kCrLf[] = "\r\n";
+
 // Why a line cannot be converted.
 class ItemError : public std::runtime_error {
 public:

@@ -3,6 +3,7 @@
 
 #include "CommonDialog.h"
 #include "Error.h"
+#include "FailureMessage.h"
 #include "FileSystemObject.h"
 #include "MessageBox.h"
 #include "Process.h"
@@ -20,7 +21,6 @@ constexpr const char* kSavingAs = "Saving it as ";
 constexpr const char* kIsTheInput = ": this is the item list being converted";
 constexpr const char* kInputChanged = ": the file changed while it was being read";
 
-constexpr std::string_view kCrLf = "\r\n";
 // The converted text is handed to the output in pieces of about this size.
 constexpr std::size_t kPieceSize = 256 * 1024;
 
@@ -121,13 +121,6 @@ bool IsPlaceFailure(const Error& error) {
     return error.Kind() == ErrorKind::CannotWrite || error.Kind() == ErrorKind::NoPlaceChosen;
 }
 
-std::string WithoutFinalPeriod(std::string text) {
-    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 } // namespace
 
 FileSystemObject& RunContext::Files() const {
@@ -197,7 +190,7 @@ SavedFile SaveOutput(const TextWriter& write, const std::string& description, co
     }
     const std::string path = context.applicationDirectory + kNativeSeparator + fileName;
     // The message keeps its words for every failure; why the place failed, and where the file goes now, follow it.
-    std::string detail = firstFailure.empty() ? "" : kFirstPlaceFailed + WithoutFinalPeriod(firstFailure) + ".\r\n";
+    std::string detail = firstFailure.empty() ? "" : kFirstPlaceFailed + WithoutFinalStop(firstFailure) + ".\r\n";
     context.messageBox.MsgBoxWithDetail(kFallbackMessage, MsgBoxStyle::OkOnly, detail + kSavingAs + path + ".");
     try {
         writeAt(path);
@@ -206,7 +199,7 @@ SavedFile SaveOutput(const TextWriter& write, const std::string& description, co
             throw;
         }
         // Both places and both reasons, for the message that reports the failure.
-        throw Error(error.Kind(), WithoutFinalPeriod(firstFailure) + "; then " + error.what());
+        throw Error(error.Kind(), WithoutFinalStop(firstFailure) + "; then " + error.what());
     }
     return {path, true};
 }

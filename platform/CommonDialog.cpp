@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Trimmed(std::string_view text) {
-    const std::size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(begin, text.find_last_not_of(' ') - begin + 1));
-}
-
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (;;) {
@@ -60,9 +52,9 @@ std::vector<FilterEntry> FilterEntries(const std::string& filter) {
     const std::vector<std::string_view> parts = Split(filter, '|');
     std::vector<FilterEntry> entries;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        FilterEntry entry{Trimmed(parts[i]), {}};
+        FilterEntry entry{TrimSpaces(parts[i]), {}};
         for (const std::string_view pattern : Split(parts[i + 1], ';')) {
-            if (std::string trimmed = Trimmed(pattern); !trimmed.empty()) {
+            if (std::string trimmed = TrimSpaces(pattern); !trimmed.empty()) {
                 entry.patterns.push_back(std::move(trimmed));
             }
         }

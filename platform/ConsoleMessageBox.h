@@ -21,10 +21,11 @@ protected:
     void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
-    std::ostream& Out() const;
-    std::ostream& Err() const;
+    // The line and a line break on the error or the output stream, flushed.
+    void Print(bool error, const std::string& line) const;
 
-    // Null for the console, whose streams are made only once something is printed.
+    // Null for the console, which is written through stdio: <iostream>'s own streams are made before main, printing or
+    // not, a seventh of all the work of a short conversion that prints nothing.
     std::ostream* m_out = nullptr;
     std::ostream* m_err = nullptr;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The arguments after the program's name, joined by single spaces; empty when there are none. On Windows argv is
 // not used: the text is the process's own command line after the program's name and the blanks that follow it,
@@ -16,6 +17,13 @@ inline constexpr bool kUnquotePaths = true;
 #else
 inline constexpr bool kUnquotePaths = false;
 #endif
+
+// A value of the argument text, or a part of a dialog's filter, without the spaces around it.
+inline std::string TrimSpaces(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
 
 // The directory that holds the executable, without a trailing separator.
 std::string ApplicationDirectory();

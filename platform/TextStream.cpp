@@ -34,10 +34,7 @@ TextStream::TextStream(std::unique_ptr<FileReader> reader, std::string path)
 TextStream::TextStream(std::unique_ptr<FileWriter> writer, std::string path)
     : m_writer(std::move(writer)), m_path(std::move(path)), m_buffer(kFullBufferSize) {}
 
-TextStream::TextStream(TextStream&& other) noexcept
-    : m_reader(std::move(other.m_reader)), m_writer(std::move(other.m_writer)), m_path(std::move(other.m_path)),
-      m_buffer(std::move(other.m_buffer)), m_begin(other.m_begin), m_end(other.m_end), m_noLfBefore(other.m_noLfBefore),
-      m_eof(other.m_eof) {}
+TextStream::TextStream(TextStream&& other) noexcept = default;
 
 TextStream::~TextStream() = default;
 

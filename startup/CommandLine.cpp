@@ -1,21 +1,14 @@
 // Cutting the argument text into pieces and taking the three values.
 #include "CommandLine.h"
 
+#include "Process.h"
+
 #include <array>
 
 namespace {
 
 constexpr char kCut = '-';
 constexpr std::array<std::string_view, 3> kKeywords = {"in", "out", "type"};
-
-std::string TrimSpaces(std::string_view value) {
-    const std::size_t first = value.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = value.find_last_not_of(' ');
-    return std::string(value.substr(first, last - first + 1));
-}
 
 // One pair of quotation marks around the whole value goes; what they enclose stays as it is.
 std::string Unquoted(std::string value) {

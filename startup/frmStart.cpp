@@ -17,7 +17,6 @@ namespace {
 constexpr const char* kConversionType = "yzrk";
 constexpr const char* kConfirmation = "New file written to ";
 constexpr const char* kCommandLineError = "Error in command line arguments. Full program will run.";
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
 // Argument texts that ask for the usage or the version instead of a conversion, exactly so.
@@ -41,7 +40,7 @@ std::string CommandLineReason(const std::exception& error, const std::string& in
     if (inputPath.empty()) {
         return kNoInputFile;
     }
-    return FailureReason(error) + (LooksQuoted(inputPath) ? kCrLf + std::string(kNoQuotesNeeded) : "");
+    return FailureReason(error) + (LooksQuoted(inputPath) ? modCommands::kCrLf + std::string(kNoQuotesNeeded) : "");
 }
 
 } // namespace

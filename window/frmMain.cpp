@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 constexpr MenuItemDescription kFileItems[] = {{"mnuSep1", "-", MenuCommand::None},
                                               {"mnuExit", "E&xit", MenuCommand::Exit}};
 constexpr MenuItemDescription kHelpItems[] = {{"mnuCmd", "&Command line arguments...", MenuCommand::CommandLineHelp},
@@ -53,7 +51,7 @@ constexpr const char* kOpenFilter = "Y'z Dock Itemlist (itemlist.ini)| itemlist.
 template <std::size_t N> std::string JoinLines(const char* const (&lines)[N]) {
     std::string text;
     for (std::size_t i = 0; i < N; ++i) {
-        text += (i > 0 ? kCrLf : "");
+        text += (i > 0 ? modCommands::kCrLf : "");
         text += lines[i];
     }
     return text;
