@@ -103,7 +103,7 @@ class MeasureSink {
 public:
     template <std::size_t N> void Put(const char (&)[N]) { m_size += N - 1; }
     template <std::size_t N> void Line(const char (&)[N], std::string_view value) {
-        m_size += N - 1 + value.size() + kCrLf.size();
+        m_size += N - 1 + value.size() + sizeof kCrLf - 1;
     }
     std::size_t Size() const { return m_size; }
 
