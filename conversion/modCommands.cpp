@@ -62,7 +62,6 @@ void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std
                  TextStream& output) {
     input.Rewind();
     std::string piece;
-    piece.reserve(2 * kPieceSize);
     try {
         for (int i = 0; i < count; ++i) {
             AppendYzLineToRK(input.ReadLineView(), piece);

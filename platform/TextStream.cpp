@@ -11,7 +11,7 @@
 namespace {
 
 // Reading starts with a small buffer, so that a small file costs little, and doubles it with every read up to the
-// size that reads a large file in few, large pieces. Writing hands the file pieces of this size.
+// size that reads a large file in few, large pieces.
 constexpr std::size_t kInitialBufferSize = 4 * 1024;
 constexpr std::size_t kFullBufferSize = 256 * 1024;
 // Room for the longest line, its line break and one more read. A buffer that doubles past the longest line goes
@@ -32,7 +32,7 @@ TextStream::TextStream(std::unique_ptr<FileReader> reader, std::string path)
     : m_reader(std::move(reader)), m_path(std::move(path)), m_buffer(kInitialBufferSize) {}
 
 TextStream::TextStream(std::unique_ptr<FileWriter> writer, std::string path)
-    : m_writer(std::move(writer)), m_path(std::move(path)), m_buffer(kFullBufferSize) {}
+    : m_writer(std::move(writer)), m_path(std::move(path)) {}
 
 TextStream::TextStream(TextStream&& other) noexcept = default;
 
@@ -156,22 +156,8 @@ FileStamp TextStream::Stamp() {
     return Reader().Stamp();
 }
 
-void TextStream::Flush() {
-    Writer().Write(std::string_view(m_buffer.data(), m_end));
-    m_end = 0;
-}
-
 void TextStream::Write(std::string_view text) {
-    Writer();
-    if (m_end + text.size() > m_buffer.size()) {
-        Flush();
-    }
-    if (text.size() >= m_buffer.size()) {
-        m_writer->Write(text);
-        return;
-    }
-    std::memcpy(m_buffer.data() + m_end, text.data(), text.size());
-    m_end += text.size();
+    Writer().Write(text);
 }
 
 std::string TextStream::Close() {
@@ -179,7 +165,6 @@ std::string TextStream::Close() {
     if (m_writer) {
         // Any failure leaves the target untouched: the writer, released here, removes the new file.
         try {
-            Flush();
             warning = m_writer->Commit();
         } catch (const Error&) {
             m_writer.reset();

@@ -72,7 +72,7 @@ public:
     // The state of the file being read, to find out whether it changed meanwhile.
     FileStamp Stamp();
 
-    // Appends the text to the file unchanged.
+    // Appends the text to the file unchanged, as it comes: a caller writing many small pieces joins them first.
     void Write(std::string_view text);
     // Closes the file; a written file is complete and in place afterwards. Returns what went wrong after it was in
     // place, if anything (see FileWriter::Commit).
@@ -86,13 +86,12 @@ private:
     void CheckLineLength(std::size_t length) const;
     FileReader& Reader();
     FileWriter& Writer();
-    void Flush();
 
     std::unique_ptr<FileReader> m_reader;
     std::unique_ptr<FileWriter> m_writer;
     std::string m_path;
 
-    // Reading: the bytes read and not yet taken. Writing: the bytes not yet handed to the file.
+    // The bytes read and not yet taken.
     std::vector<char> m_buffer;
     std::size_t m_begin = 0; // first unread byte in m_buffer
     std::size_t m_end = 0;   // end of the bytes read into m_buffer
