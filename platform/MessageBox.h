@@ -27,8 +27,8 @@ public:
     // the error stream.
     void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
 
-    // A line for a user who wants to know more, on the console's error stream; a box on screen has said what the
-    // user needs, so there it is left out.
+    // A line for a user who wants to know more, such as a warning about a file already written, on the error stream
+    // where the program has one; no box is shown for it.
     virtual void Detail(const std::string& /*line*/) {}
 
 protected:

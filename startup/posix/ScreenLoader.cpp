@@ -111,9 +111,7 @@ void OnDemandMessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle s
 }
 
 void OnDemandMessageBox::Detail(const std::string& line) {
-    if (m_loader.Get() == nullptr) {
-        m_console.Detail(line);
-    }
+    m_console.Detail(line);
 }
 
 bool OnDemandLauncher::ShowMainWindow() {

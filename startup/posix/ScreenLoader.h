@@ -41,7 +41,7 @@ class OnDemandMessageBox : public MessageBox {
 public:
     explicit OnDemandMessageBox(ScreenLoader& loader) : m_loader(loader) {}
 
-    // On the console only, where the messages are too.
+    // On the error stream, whether or not the boxes are on screen: no box is shown for it.
     void Detail(const std::string& line) override;
 
 protected:
