@@ -31,10 +31,6 @@ Handle Own(HANDLE handle) {
     return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool IsLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
@@ -94,7 +90,7 @@ std::wstring LongPathForm(std::wstring full) {
     if (full.size() >= 3 && IsLetter(full[0]) && full[1] == L':' && full[2] == L'\\') {
         return L"\\\\?\\" + full;
     }
-    if (StartsWith(full, L"\\\\") && !StartsWith(full, L"\\\\?\\") && !StartsWith(full, L"\\\\.\\")) {
+    if (full.starts_with(L"\\\\") && !full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\.\\")) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     }
     return full;
@@ -413,7 +409,7 @@ std::wstring DirectoryPartOf(std::wstring_view path) {
 }
 
 bool IsDevicePath(std::wstring_view fullPath) {
-    if (!StartsWith(fullPath, L"\\\\.\\") && !StartsWith(fullPath, L"\\\\?\\")) {
+    if (!fullPath.starts_with(L"\\\\.\\") && !fullPath.starts_with(L"\\\\?\\")) {
         return false;
     }
     const std::wstring_view rest = fullPath.substr(4);
