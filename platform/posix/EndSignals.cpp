@@ -1,5 +1,5 @@
-// Removing registered temporary files on SIGINT, SIGTERM and SIGHUP. The handler does only what is safe inside a
-// signal handler: it unlinks paths prepared beforehand, puts the previous action back and raises the signal again.
+// Removing the registered temporary file on SIGINT, SIGTERM and SIGHUP. The handler does only what is safe inside a
+// signal handler: it unlinks a path prepared beforehand, puts the previous action back and raises the signal again.
 #include "EndSignals.h"
 
 #include <atomic>
@@ -16,24 +16,18 @@ namespace {
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 
-struct Slot {
-    std::atomic<bool> armed{false};
-    char path[PATH_MAX] = {};
-};
-
-Slot g_slots[4];
+std::atomic<bool> g_armed{false};
+// A longer path could not have been opened.
+char g_path[PATH_MAX] = {};
 struct sigaction g_previous[kSignalCount];
 bool g_installed[kSignalCount] = {};
-int g_registered = 0;
 
-static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flags");
+static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flag");
 
 void OnEndSignal(int signal) {
     const int savedErrno = errno;
-    for (Slot& slot : g_slots) {
-        if (slot.armed.load()) {
-            ::unlink(slot.path);
-        }
+    if (g_armed.load()) {
+        ::unlink(g_path);
     }
     for (int i = 0; i < kSignalCount; ++i) {
         if (kSignals[i] == signal) {
@@ -45,7 +39,15 @@ void OnEndSignal(int signal) {
     errno = savedErrno;
 }
 
-void Install() {
+} // namespace
+
+void RemoveOnSignal(const std::string& path) {
+    Forget();
+    if (path.size() >= PATH_MAX) {
+        return;
+    }
+    std::memcpy(g_path, path.c_str(), path.size() + 1);
+    g_armed.store(true);
     struct sigaction action {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
@@ -62,42 +64,14 @@ void Install() {
     }
 }
 
-void Uninstall() {
+void Forget() {
+    if (!g_armed.exchange(false)) {
+        return;
+    }
     for (int i = 0; i < kSignalCount; ++i) {
         if (g_installed[i]) {
             ::sigaction(kSignals[i], &g_previous[i], nullptr);
             g_installed[i] = false;
-        }
-    }
-}
-
-} // namespace
-
-bool RemoveOnSignal(const std::string& path) {
-    if (path.size() >= PATH_MAX) {
-        return false;
-    }
-    for (Slot& slot : g_slots) {
-        if (!slot.armed.load()) {
-            std::memcpy(slot.path, path.c_str(), path.size() + 1);
-            if (g_registered++ == 0) {
-                Install();
-            }
-            slot.armed.store(true);
-            return true;
-        }
-    }
-    return false;
-}
-
-void Forget(const std::string& path) {
-    for (Slot& slot : g_slots) {
-        if (slot.armed.load() && path == slot.path) {
-            slot.armed.store(false);
-            if (--g_registered == 0) {
-                Uninstall();
-            }
-            return;
         }
     }
 }

@@ -1,4 +1,4 @@
-// Named temporary files that go when the program is ended by SIGINT, SIGTERM or SIGHUP.
+// The named temporary file that goes when the program is ended by SIGINT, SIGTERM or SIGHUP.
 #pragma once
 
 #include <csignal>
@@ -6,12 +6,12 @@
 
 namespace EndSignals {
 
-// While a path is registered, ending the program with SIGINT, SIGTERM or SIGHUP first removes that file, then lets
-// the signal take its usual course (the program ends with the signal's status). A signal the program ignores stays
-// ignored. Returns false when no more paths can be registered; the file is then not removed on a signal.
-bool RemoveOnSignal(const std::string& path);
-// Forgets the path; once nothing is registered the program's own handling of the signals is back.
-void Forget(const std::string& path);
+// Until Forget, ending the program with SIGINT, SIGTERM or SIGHUP first removes that file, then lets the signal take
+// its usual course (the program ends with the signal's status). A signal the program ignores stays ignored. One file
+// at a time: the program writes one new file at a time, and a later call takes the place of an earlier one.
+void RemoveOnSignal(const std::string& path);
+// Forgets the file; the program's own handling of the signals is back.
+void Forget();
 
 // Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a file can be renamed and forgotten in one step; a
 // signal that comes meanwhile is delivered when it goes.

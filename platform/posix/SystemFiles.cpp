@@ -230,7 +230,7 @@ public:
                 throw FileError(ErrorKind::CannotWrite, m_path, error);
             }
             if (named) {
-                EndSignals::Forget(m_tempPath);
+                EndSignals::Forget();
                 m_tempPath.clear();
             }
         }
@@ -245,7 +245,8 @@ private:
         }
         if (!m_tempPath.empty()) {
             ::unlink(m_tempPath.c_str());
-            EndSignals::Forget(std::exchange(m_tempPath, {}));
+            EndSignals::Forget();
+            m_tempPath.clear();
         }
     }
 
