@@ -351,15 +351,13 @@ TextStream PosixFiles::CreateTextFile(const std::string& path) {
 }
 
 bool PosixFiles::FolderExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
 }
 
 bool PosixFiles::SameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error);
 }
 
 FileSystemObject& SystemFiles() {

@@ -1,4 +1,4 @@
-// Text files on POSIX: FIFOs, permission bits and symbolic links.
+// Text files on POSIX: FIFOs, permission bits, symbolic links, and telling files apart.
 #include "PosixFiles.h"
 #include "Error.h"
 #include "FileSystemObject.h"
@@ -105,6 +105,31 @@ TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
     stream.Close();
     EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "new");
     EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+}
+
+// Whether two paths name one file goes by the file, not by how the path is written; a folder is found with or
+// without its separator.
+TEST(PosixTextStream, TellsFilesAndFoldersByWhatTheyAre) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder");
+    WriteFile(dir / "folder/list", "same");
+    WriteFile(dir / "copy", "same");
+    std::filesystem::create_symlink("folder/list", dir / "link");
+    std::filesystem::create_hard_link(dir / "folder/list", dir / "hard");
+    FileSystemObject& fso = SystemFiles();
+    const std::string list = dir / "folder/list";
+    for (const std::string& other : {list, dir / "folder/../folder/./list", dir / "link", dir / "hard"}) {
+        EXPECT_TRUE(fso.SameFile(list, other)) << other;
+        EXPECT_TRUE(fso.SameFile(other, list)) << other;
+    }
+    for (const std::string& other : {dir / "copy", dir / "missing", dir / "FOLDER/list"}) {
+        EXPECT_FALSE(fso.SameFile(list, other)) << other;
+    }
+    EXPECT_FALSE(fso.SameFile(dir / "missing", dir / "missing"));
+    EXPECT_TRUE(fso.FolderExists(dir / "folder"));
+    EXPECT_TRUE(fso.FolderExists(dir / "folder/"));
+    EXPECT_FALSE(fso.FolderExists(list));
+    EXPECT_FALSE(fso.FolderExists(dir / "missing"));
 }
 
 } // namespace

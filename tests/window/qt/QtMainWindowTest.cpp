@@ -2,6 +2,7 @@
 #include "QtMainWindow.h"
 #include "Fakes.h"
 #include "TestFiles.h"
+#include "WorkedExample.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -10,15 +11,6 @@
 #include <QPushButton>
 #include <QtTest>
 #include <filesystem>
-
-namespace {
-
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1\r\n";
-const std::string kItemBlock =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n\r\n";
-const std::string kSeparatorBlock = "[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
-
-} // namespace
 
 class QtMainWindowTest : public QObject {
     Q_OBJECT
@@ -187,11 +179,11 @@ private slots:
 
     // The button and the three menu commands reach their handlers; what the handlers do is tested without a toolkit.
     void eventsReachTheirHandlers() {
-        WriteFile(*m_dir / "itemlist.ini", kItem + "sep\r\n");
+        WriteFile(*m_dir / "itemlist.ini", kItem + "\r\nsep\r\n");
         m_dialog->answers = {*m_dir / "itemlist.ini", *m_dir / "saved.conf"};
         Click();
         QCOMPARE(m_dialog->shown.size(), std::size_t{2});
-        QCOMPARE(ReadFile(*m_dir / "saved.conf"), std::optional(kItemBlock + kSeparatorBlock));
+        QCOMPARE(ReadFile(*m_dir / "saved.conf"), std::optional(kItemBlock + kSepBlock));
 
         Find<QAction>("mnuCmd")->trigger();
         Find<QAction>("mnuAbout")->trigger();
