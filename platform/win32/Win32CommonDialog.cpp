@@ -22,15 +22,9 @@ std::wstring FilterListOf(const std::string& filter) {
         for (const std::string& pattern : entry.patterns) {
             patterns += (patterns.empty() ? "" : ";") + pattern;
         }
-        list += WideFromUtf8(entry.description);
-        list += L'\0';
-        list += WideFromUtf8(patterns);
-        list += L'\0';
+        list += WideFromUtf8(entry.description + '\0' + patterns + '\0');
     }
-    if (!list.empty()) {
-        list += L'\0';
-    }
-    return list;
+    return list.empty() ? list : list + L'\0';
 }
 
 bool Win32CommonDialog::ShowOpen() {

@@ -98,19 +98,12 @@ struct Win32MainWindow::State {
     void Layout(UINT dpi);
     // Moves the window to left, top and sizes it so that its client area is the described size at dpi.
     void ResizeWindow(UINT dpi, int left, int top);
-    // Frees the font and the icons once the window has gone.
-    void Release();
 };
 
 HWND Win32MainWindow::State::CreateControl(const wchar_t* windowClass, DWORD style, int id,
                                            const ControlDescription& description) {
-    HWND control =
-        CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                        0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-    if (control == nullptr) {
-        throw SystemFailure("Windows did not create the control " + std::string(description.name));
-    }
-    return control;
+    return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
+                           0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
 }
 
 void Win32MainWindow::State::Layout(UINT dpi) {
@@ -152,12 +145,6 @@ void Win32MainWindow::State::ResizeWindow(UINT dpi, int left, int top) {
         SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + missingWidth,
                      frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
-}
-
-void Win32MainWindow::State::Release() {
-    DeleteObject(font);
-    DestroyIcon(bigIcon);
-    DestroyIcon(smallIcon);
 }
 
 LRESULT Win32MainWindow::State::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -228,30 +215,25 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
         throw SystemFailure("Windows did not register the window class");
     }
 
-    // Sized first for the primary monitor; once Windows has placed the window, for the monitor it is on.
-    const UINT systemDpi = GetDpiForSystem();
-    RECT frame{0, 0, Pixels(frmMain::kClientWidth, systemDpi), Pixels(frmMain::kClientHeight, systemDpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, systemDpi);
     State& state = *m_state;
     HMENU menuBar = BuildMenuBar();
-    HWND window = CreateWindowExW(0, kClassName, WideFromUtf8(frmMain::Caption()).c_str(), kStyle, CW_USEDEFAULT, 0,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, Instance(),
-                                  &state);
+    // Sized once Windows has placed it, for the monitor it is on.
+    HWND window = CreateWindowExW(0, kClassName, WideFromUtf8(frmMain::Caption()).c_str(), kStyle, CW_USEDEFAULT, 0, 0,
+                                  0, nullptr, menuBar, Instance(), &state);
     if (window == nullptr) {
         const std::runtime_error failure = SystemFailure("Windows did not create the window");
         DestroyMenu(menuBar);
         throw failure;
     }
-    try {
-        // In tab order: the button, the only control that takes the focus, then the label.
-        state.cmdYzToRKL =
-            state.CreateControl(WC_BUTTONW, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kButtonId, frmMain::kCmdYzToRKL);
-        state.label1 = state.CreateControl(WC_STATICW, SS_CENTER | SS_NOPREFIX, kLabelId, frmMain::kLabel1);
-    } catch (...) {
+    // In tab order: the button, the only control that takes the focus, then the label.
+    state.cmdYzToRKL =
+        state.CreateControl(WC_BUTTONW, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kButtonId, frmMain::kCmdYzToRKL);
+    state.label1 = state.CreateControl(WC_STATICW, SS_CENTER | SS_NOPREFIX, kLabelId, frmMain::kLabel1);
+    if (state.cmdYzToRKL == nullptr || state.label1 == nullptr) {
+        const std::runtime_error failure = SystemFailure("Windows did not create the window's controls");
         // The window must not outlive the state its procedure reads.
         DestroyWindow(window);
-        state.Release();
-        throw;
+        throw failure;
     }
 
     const UINT dpi = GetDpiForWindow(window);
@@ -271,7 +253,10 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
 
 Win32MainWindow::~Win32MainWindow() {
     DestroyWindow(m_state->window); // none when it has gone already
-    m_state->Release();
+    // The font and the icons, once the window that used them has gone.
+    DeleteObject(m_state->font);
+    DestroyIcon(m_state->bigIcon);
+    DestroyIcon(m_state->smallIcon);
 }
 
 void Win32MainWindow::Show(int showCommand) {
