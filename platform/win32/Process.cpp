@@ -36,21 +36,16 @@ std::string ArgumentText(int /*argc*/, const char* const* /*argv*/) {
 }
 
 std::string ApplicationDirectory() {
-    // The path may be longer than MAX_PATH: grow the buffer until the whole path fits.
+    // The path may be longer than MAX_PATH: the buffer grows while the call fills it to the end.
     std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return ".";
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() >= 0x10000) {
-            return ".";
-        }
+    DWORD length = 0;
+    while ((length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size() &&
+           path.size() < 0x10000) {
         path.resize(path.size() * 2);
     }
+    if (length == 0 || length == path.size()) {
+        return ".";
+    }
+    path.resize(length);
     return Utf8FromWide(DirectoryPartOf(path));
 }

@@ -3,7 +3,6 @@
 
 #include "Unicode.h"
 
-#include <vector>
 #include <windows.h>
 // After windows.h, which it needs; WIN32_LEAN_AND_MEAN leaves it out of windows.h itself.
 #include <commdlg.h>
@@ -23,15 +22,9 @@ std::wstring FilterListOf(const std::string& filter) {
         for (const std::string& pattern : entry.patterns) {
             patterns += (patterns.empty() ? "" : ";") + pattern;
         }
-        list += WideFromUtf8(entry.description);
-        list += L'\0';
-        list += WideFromUtf8(patterns);
-        list += L'\0';
+        list += WideFromUtf8(entry.description + '\0' + patterns + '\0');
     }
-    if (!list.empty()) {
-        list += L'\0';
-    }
-    return list;
+    return list.empty() ? list : list + L'\0';
 }
 
 bool Win32CommonDialog::ShowOpen() {
@@ -42,18 +35,21 @@ bool Win32CommonDialog::ShowSave() {
     return Show(true);
 }
 
+bool Win32CommonDialog::Run(bool save, OPENFILENAMEW& dialog) {
+    return save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+}
+
 bool Win32CommonDialog::Show(bool save) {
     const std::wstring title = WideFromUtf8(DialogTitle);
     const std::wstring filters = FilterListOf(Filter);
     const StartPlace start = StartFor(save);
     const std::wstring folder = WideFromUtf8(start.folder);
     const std::wstring defaultExt = WideFromUtf8(DefaultExt);
-    std::wstring initial = WideFromUtf8(start.name);
-    if (initial.size() >= kPathRoom) {
-        initial.clear();
+    std::wstring file = WideFromUtf8(start.name);
+    if (file.size() >= kPathRoom) {
+        file.clear();
     }
-    std::vector<wchar_t> file(kPathRoom, L'\0');
-    std::copy(initial.begin(), initial.end(), file.begin());
+    file.resize(kPathRoom);
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -66,16 +62,15 @@ bool Win32CommonDialog::Show(bool save) {
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     // The working directory stays where it was: a relative path given later still means what it meant.
-    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    dialog.Flags |= save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
 
-    const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     // A cancelled or failed dialog (CommDlgExtendedError tells which) reports no file, never the name it held.
-    if (!chosen) {
+    if (!Run(save, dialog)) {
         Closed(save, nullptr);
         return false;
     }
-    const std::string path = Utf8FromWide(file.data());
+    const std::string path = Utf8FromWide(file.c_str());
     Closed(save, &path);
     return true;
 }

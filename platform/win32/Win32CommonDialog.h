@@ -7,6 +7,7 @@
 
 // windows.h stays out of this header: it defines a MessageBox macro that clashes with the program's class.
 struct HWND__;
+struct tagOFNW; // OPENFILENAMEW
 
 // Turns a filter of bar-separated description and pattern pairs ("Text files (*.txt)| *.txt") into the dialog's
 // list: each description and its patterns, each ended by a NUL, and one more NUL at the end. Spaces around a
@@ -19,11 +20,12 @@ class Win32CommonDialog : public CommonDialog {
 public:
     explicit Win32CommonDialog(HWND__* owner = nullptr) : m_owner(owner) {}
 
-    // The window the dialog belongs to, or none: the dialog is modal to its owner.
-    void SetOwner(HWND__* owner) { m_owner = owner; }
-
     bool ShowOpen() override;
     bool ShowSave() override;
+
+protected:
+    // Shows the system's dialog as described: true when a file was chosen, its path then in dialog.lpstrFile.
+    virtual bool Run(bool save, tagOFNW& dialog);
 
 private:
     bool Show(bool save);

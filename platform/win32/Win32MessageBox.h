@@ -14,9 +14,6 @@ class Win32MessageBox : public MessageBox {
 public:
     explicit Win32MessageBox(HWND__* owner = nullptr) : m_owner(owner) {}
 
-    // The window the boxes belong to, or none: the box is modal to its owner.
-    void SetOwner(HWND__* owner) { m_owner = owner; }
-
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
 

@@ -13,22 +13,18 @@
 #include <cwchar>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"TarvenneMainWindow";
 // A fixed frame that can be minimised: nothing in the window follows a change of size.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kExStyle = 0;
 // The button answers to IDOK as well, so that Enter reaches it by every road IsDialogMessage takes.
 constexpr int kButtonId = IDOK;
 constexpr int kLabelId = 10;
 // A menu item's command is its identifier less this base.
 constexpr UINT kMenuIdBase = 100;
-
-UINT MenuId(MenuCommand command) {
-    return kMenuIdBase + static_cast<UINT>(command);
-}
 
 // What went wrong, with the system's error code, for the message that the window cannot open.
 std::runtime_error SystemFailure(const std::string& what) {
@@ -50,12 +46,9 @@ HFONT CreateWindowFont(UINT dpi) {
     const int hundredthsOfPoint = static_cast<int>(frmMain::kFont.points * 100 + 0.5);
     font.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 72 * 100);
     font.lfWeight = frmMain::kFont.weight;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    // Where Tahoma is missing, the font mapper picks a sans-serif font of the same size.
-    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    // ANSI_CHARSET and the default precisions and quality are 0. Where Tahoma is missing, the font mapper picks a
+    // sans-serif font of the same size.
+    font.lfPitchAndFamily = FF_SWISS;
     const std::wstring face = WideFromUtf8(frmMain::kFont.face);
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
@@ -75,7 +68,8 @@ HMENU BuildMenuBar() {
             if (item.IsSeparator()) {
                 AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             } else {
-                AppendMenuW(popup, MF_STRING, MenuId(item.command), WideFromUtf8(item.text).c_str());
+                AppendMenuW(popup, MF_STRING, kMenuIdBase + static_cast<UINT>(item.command),
+                            WideFromUtf8(item.text).c_str());
             }
         }
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), WideFromUtf8(menu.text).c_str());
@@ -98,35 +92,24 @@ struct Win32MainWindow::State {
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCommand(int id, int notification);
 
     HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description);
     // The font, the icons and the control positions for dpi.
     void Layout(UINT dpi);
     // Moves the window to left, top and sizes it so that its client area is the described size at dpi.
     void ResizeWindow(UINT dpi, int left, int top);
-    // Frees the font and the icons once the window has gone.
-    void Release();
 };
 
 HWND Win32MainWindow::State::CreateControl(const wchar_t* windowClass, DWORD style, int id,
                                            const ControlDescription& description) {
-    HWND control =
-        CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                        0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-    if (control == nullptr) {
-        throw SystemFailure("Windows did not create the control " + std::string(description.name));
-    }
-    return control;
+    return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
+                           0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
 }
 
 void Win32MainWindow::State::Layout(UINT dpi) {
-    HFONT oldFont = font;
-    font = CreateWindowFont(dpi);
-    HICON oldBig = bigIcon;
-    HICON oldSmall = smallIcon;
-    bigIcon = LoadProgramIcon(SM_CXICON, dpi);
-    smallIcon = LoadProgramIcon(SM_CXSMICON, dpi);
+    const HFONT oldFont = std::exchange(font, CreateWindowFont(dpi));
+    const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(SM_CXICON, dpi)),
+                              std::exchange(smallIcon, LoadProgramIcon(SM_CXSMICON, dpi))};
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
@@ -138,14 +121,10 @@ void Win32MainWindow::State::Layout(UINT dpi) {
         SetWindowPos(control, nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi), Pixels(rect.width, dpi),
                      Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // Only now that no control uses them any more.
-    if (oldFont != nullptr) {
-        DeleteObject(oldFont);
-    }
-    for (HICON old : {oldBig, oldSmall}) {
-        if (old != nullptr) {
-            DestroyIcon(old);
-        }
+    // Only now that no control uses them any more; none the first time.
+    DeleteObject(oldFont);
+    for (HICON old : oldIcons) {
+        DestroyIcon(old);
     }
 }
 
@@ -153,7 +132,7 @@ void Win32MainWindow::State::ResizeWindow(UINT dpi, int left, int top) {
     const int width = Pixels(frmMain::kClientWidth, dpi);
     const int height = Pixels(frmMain::kClientHeight, dpi);
     RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi);
+    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
     SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     // A menu bar that does not fit on one line takes more height than AdjustWindowRectEx counts: make up the
@@ -168,39 +147,13 @@ void Win32MainWindow::State::ResizeWindow(UINT dpi, int left, int top) {
     }
 }
 
-void Win32MainWindow::State::Release() {
-    if (font != nullptr) {
-        DeleteObject(font);
-        font = nullptr;
-    }
-    for (HICON* icon : {&bigIcon, &smallIcon}) {
-        if (*icon != nullptr) {
-            DestroyIcon(*icon);
-            *icon = nullptr;
-        }
-    }
-}
-
-void Win32MainWindow::State::OnCommand(int id, int notification) {
-    if (id == kButtonId && notification == BN_CLICKED) {
-        form->cmdYzToRKL_Click();
-        return;
-    }
-    for (const MenuDescription& menu : frmMain::Menus()) {
-        for (const MenuItemDescription& item : menu.items) {
-            if (!item.IsSeparator() && static_cast<int>(MenuId(item.command)) == id) {
-                form->Invoke(item.command);
-                return;
-            }
-        }
-    }
-}
-
 LRESULT Win32MainWindow::State::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (form) {
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
+        if (form && LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) {
+            form->cmdYzToRKL_Click();
+        } else if (form && LOWORD(wParam) > kMenuIdBase) {
+            form->Invoke(static_cast<MenuCommand>(LOWORD(wParam) - kMenuIdBase));
         }
         return 0;
     case DM_GETDEFID:
@@ -262,30 +215,25 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
         throw SystemFailure("Windows did not register the window class");
     }
 
-    // Sized first for the primary monitor; once Windows has placed the window, for the monitor it is on.
-    const UINT systemDpi = GetDpiForSystem();
-    RECT frame{0, 0, Pixels(frmMain::kClientWidth, systemDpi), Pixels(frmMain::kClientHeight, systemDpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, systemDpi);
     State& state = *m_state;
     HMENU menuBar = BuildMenuBar();
-    HWND window =
-        CreateWindowExW(kExStyle, kClassName, WideFromUtf8(frmMain::Caption()).c_str(), kStyle, CW_USEDEFAULT, 0,
-                        frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, Instance(), &state);
+    // Sized once Windows has placed it, for the monitor it is on.
+    HWND window = CreateWindowExW(0, kClassName, WideFromUtf8(frmMain::Caption()).c_str(), kStyle, CW_USEDEFAULT, 0, 0,
+                                  0, nullptr, menuBar, Instance(), &state);
     if (window == nullptr) {
         const std::runtime_error failure = SystemFailure("Windows did not create the window");
         DestroyMenu(menuBar);
         throw failure;
     }
-    try {
-        // In tab order: the button, the only control that takes the focus, then the label.
-        state.cmdYzToRKL =
-            state.CreateControl(WC_BUTTONW, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kButtonId, frmMain::kCmdYzToRKL);
-        state.label1 = state.CreateControl(WC_STATICW, SS_CENTER | SS_NOPREFIX, kLabelId, frmMain::kLabel1);
-    } catch (...) {
+    // In tab order: the button, the only control that takes the focus, then the label.
+    state.cmdYzToRKL =
+        state.CreateControl(WC_BUTTONW, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kButtonId, frmMain::kCmdYzToRKL);
+    state.label1 = state.CreateControl(WC_STATICW, SS_CENTER | SS_NOPREFIX, kLabelId, frmMain::kLabel1);
+    if (state.cmdYzToRKL == nullptr || state.label1 == nullptr) {
+        const std::runtime_error failure = SystemFailure("Windows did not create the window's controls");
         // The window must not outlive the state its procedure reads.
         DestroyWindow(window);
-        state.Release();
-        throw;
+        throw failure;
     }
 
     const UINT dpi = GetDpiForWindow(window);
@@ -304,10 +252,11 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
 }
 
 Win32MainWindow::~Win32MainWindow() {
-    if (m_state->window != nullptr) {
-        DestroyWindow(m_state->window);
-    }
-    m_state->Release();
+    DestroyWindow(m_state->window); // none when it has gone already
+    // The font and the icons, once the window that used them has gone.
+    DeleteObject(m_state->font);
+    DestroyIcon(m_state->bigIcon);
+    DestroyIcon(m_state->smallIcon);
 }
 
 void Win32MainWindow::Show(int showCommand) {
@@ -332,10 +281,6 @@ void Win32MainWindow::InitCommonControls() {
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
-}
-
-frmMain& Win32MainWindow::Form() {
-    return *m_state->form;
 }
 
 HWND__* Win32MainWindow::Handle() const {

@@ -29,7 +29,6 @@ public:
     // Loads the themed common controls (version 6, chosen by the manifest); called once before any window opens.
     static void InitCommonControls();
 
-    frmMain& Form();
     HWND__* Handle() const;
 
 private:

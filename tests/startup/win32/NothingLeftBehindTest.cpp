@@ -1,7 +1,7 @@
 // The real executable ended from outside while it writes its output, as End task or a crash ends it: the old
 // itemlist.conf stays as it was, and the system deletes the new file beside it.
-#include "ChildProcess.h"
 #include "ProgramFixture.h"
+#include "WindowDriver.h"
 
 #include <chrono>
 #include <cstdint>
@@ -37,13 +37,15 @@ TEST_F(NothingLeftBehind, WhenTheProgramIsKilledWhileItWrites) {
     WriteFile(m_input, list);
     WriteFile(m_out + "itemlist.conf", kOld);
 
-    win32test::ChildProcess child(m_exe, {"-in", m_input, "-out", m_out, "-type", "yzrk", "-s"}, m_dir.Path());
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (NewFileSize(m_out) == 0 && !child.Wait(0ms) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
+    {
+        // Killed as it goes.
+        win32test::ChildProcess child(m_exe, {"-in", m_input, "-out", m_out, "-type", "yzrk", "-s"}, m_dir.Path());
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (NewFileSize(m_out) == 0 && !child.Wait(0ms) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        ASSERT_GT(NewFileSize(m_out), 0U) << "the program was never caught writing its output";
     }
-    ASSERT_GT(NewFileSize(m_out), 0U) << "the program was never caught writing its output";
-    child.Kill();
 
     // The system deleted the file as it closed the ended program's handles.
     EXPECT_EQ(ListDirectory(m_out), "itemlist.conf");

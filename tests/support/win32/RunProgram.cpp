@@ -1,35 +1,59 @@
-// The real executable as a child process on Windows: its windows are answered as they come, and its boxes' texts
-// collected as the program prints them on Linux.
+// The real executable as a child process on Windows: started with CreateProcessW, its windows answered as they come,
+// and its boxes' texts collected as the program prints them on Linux.
 #include "RunProgram.h"
 
-#include "ChildProcess.h"
 #include "Unicode.h"
 #include "WindowDriver.h"
 
 #include <windows.h>
 
-#include <algorithm>
+#include <set>
 #include <stdexcept>
 
 using namespace win32test;
 
-namespace {
-
-// A box's prompt as the console prints it: CR LF becomes LF, and a line break ends it.
-std::string AsPrinted(std::string prompt) {
-    for (std::size_t at; (at = prompt.find("\r\n")) != std::string::npos;) {
-        prompt.erase(at, 1);
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::string& workingDirectory) {
+    std::wstring line = L"\"" + WideFromUtf8(program) + L"\"";
+    for (const std::string& argument : arguments) {
+        line += L" " + WideFromUtf8(argument);
     }
-    return prompt + "\n";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    // The path goes in apart from the command line, so that a path with spaces is never searched for piece by piece.
+    // Wine now and then fails a start with an internal error while it is busy starting others: a few more tries.
+    for (int attempt = 0;; ++attempt) {
+        std::wstring commandLine = line; // the call may write into it
+        if (CreateProcessW(WideFromUtf8(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workingDirectory.empty() ? nullptr : WideFromUtf8(workingDirectory).c_str(), &startup,
+                           &started)) {
+            break;
+        }
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) {
+            throw std::runtime_error("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
+        }
+        Sleep(200);
+    }
+    CloseHandle(started.hThread);
+    m_process = started.hProcess;
+    m_id = started.dwProcessId;
 }
 
-// The console prints the error boxes on stderr. Which box has the error icon is the style's business, tested
-// in-process; here the program's two error messages are told by their opening words.
-bool IsError(const std::string& prompt) {
-    return prompt.starts_with("The conversion failed") || prompt.starts_with("Error in command line arguments");
+ChildProcess::~ChildProcess() {
+    // Bounded: a test reports a program that will not go rather than wait for it.
+    TerminateProcess(m_process, 1);
+    WaitForSingleObject(m_process, 10000);
+    CloseHandle(m_process);
 }
 
-} // namespace
+std::optional<int> ChildProcess::Wait(Timeout timeout) {
+    DWORD status = 0;
+    return WaitForSingleObject(m_process, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(m_process, &status)
+               ? std::optional(static_cast<int>(status))
+               : std::nullopt;
+}
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
@@ -40,31 +64,33 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     ChildProcess child(program, arguments, workingDirectory);
     ProgramResult result;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    std::vector<Window> answered; // a window stays on screen for a moment after it was answered
+    std::set<Window> answered; // a window stays on screen for a moment after it was answered
     while (std::chrono::steady_clock::now() < deadline) {
         if (const std::optional<int> status = child.Wait(Timeout(10))) {
             result.status = *status;
             return result;
         }
         for (Window window : TopLevelWindows(child.Id())) {
-            if (std::find(answered.begin(), answered.end(), window) != answered.end()) {
+            if (!answered.insert(window).second) {
                 continue;
             }
-            answered.push_back(window);
             if (IsMessageBox(window)) {
-                const ShownBox box{WindowText(window), MessageBoxText(window)};
-                result.boxes.push_back(box);
-                (IsError(box.text) ? result.err : result.out) += AsPrinted(box.text);
+                ShownBox box{WindowText(window), MessageBoxText(window)};
+                // As the console prints it: CR LF as LF, a line break at the end, and the program's two error
+                // messages, told by their opening words, on stderr.
+                std::string printed = box.text + "\n";
+                std::erase(printed, '\r');
+                const bool error = box.text.starts_with("The conversion failed") ||
+                                   box.text.starts_with("Error in command line arguments");
+                (error ? result.err : result.out) += printed;
+                result.boxes.push_back(std::move(box));
                 PressButton(window, kOk);
-                continue;
-            }
-            // Nobody is there to use it: close it, so that the program ends the way it does for a user.
-            result.windows.push_back(WindowText(window));
-            if (ClassName(window) == "#32770") {
-                Cancel(window);
             } else {
-                result.mainWindowShown = true;
-                PostMessageW(window, WM_CLOSE, 0, 0);
+                // Nobody is there to use it: close it, so that the program ends the way it does for a user.
+                result.windows.push_back(WindowText(window));
+                const bool dialog = ClassName(window) == "#32770";
+                result.mainWindowShown |= !dialog;
+                PostMessageW(window, dialog ? WM_COMMAND : WM_CLOSE, dialog ? kCancel : 0, 0);
             }
         }
     }

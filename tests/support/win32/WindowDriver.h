@@ -1,11 +1,13 @@
-// Finds, reads and answers the windows of a program under test, as a user would: Windows only, and free of
-// windows.h, so that a test may include it together with our own MessageBox. Every wait has a deadline and returns
-// nothing when it passes, so that a test fails instead of hanging. Windows are answered with posted messages, never
-// with keys, so tests that only answer boxes and dialogs may run side by side.
+// Starts a program under test and finds, reads and answers its windows as a user would; free of windows.h, which
+// clashes with our MessageBox. Every wait has a deadline, so that a test fails instead of hanging. Windows are answered
+// with posted messages, never keys, so tests that only answer boxes and dialogs may run side by side.
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct HWND__; // the system's window handle, HWND
@@ -15,32 +17,54 @@ namespace win32test {
 using Window = HWND__*;
 using Timeout = std::chrono::milliseconds;
 
-constexpr int kOk = 1; // IDOK: the OK, Open and Save buttons
+constexpr int kOk = 1;     // IDOK: the OK, Open and Save buttons, and the main window's button
+constexpr int kCancel = 2; // IDCANCEL
+
+// A program started with the command line a user's shell hands it: its path in quotes, then the arguments joined by
+// single spaces as given, in workingDirectory. Killed when this goes, so that no test leaves one behind. Throws
+// std::runtime_error when it cannot start.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& workingDirectory);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    unsigned long Id() const { return m_id; }
+    // The exit status once the program has ended, waiting at most timeout for it.
+    std::optional<int> Wait(Timeout timeout);
+
+private:
+    void* m_process = nullptr;
+    unsigned long m_id = 0;
+};
+
+// Calls find until it returns something or the timeout passes.
+template <typename Find> auto Poll(Timeout timeout, Find find) -> decltype(find()) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto found = find();
+    for (; !found && std::chrono::steady_clock::now() < deadline; found = find()) {
+        std::this_thread::sleep_for(Timeout(10));
+    }
+    return found;
+}
 
 std::vector<Window> TopLevelWindows(unsigned long processId); // the visible ones
 std::string WindowText(Window window); // its title or text, asked of the window itself with a bounded wait
 std::string ClassName(Window window);
-// Waits until the process shows a visible top-level window with this title and class.
-Window WaitForWindow(unsigned long processId, const std::string& title, const std::string& className, Timeout timeout);
-// Waits until the window has gone or is hidden; false when it is still there at the deadline.
-bool WaitUntilGone(Window window, Timeout timeout);
-// Presses the button (or the dialog's button with this id) without waiting for what it does, as the mouse would.
-void PressButton(Window button);
+// Waits until the process shows a visible top-level window for which match is true.
+Window WaitForWindow(unsigned long processId, Timeout timeout, const std::function<bool(Window)>& match);
+// Presses the dialog's button with this id without waiting for what it does, as the mouse would.
 bool PressButton(Window dialog, int buttonId);
-// Cancels a dialog or box as Esc would.
-void Cancel(Window dialog);
 
 // A message box: a #32770 dialog with a prompt and no box to type into.
 bool IsMessageBox(Window window);
-Window WaitForMessageBox(unsigned long processId, Timeout timeout);
 // The prompt, once Wine has filled it in; its CR LF line breaks kept.
 std::string MessageBoxText(Window box);
-// Whether the box shows an icon. Which icon is the style's business, tested in-process (MessageBoxStyleOf).
-bool HasIcon(Window box);
 
 // Open and Save dialogs (GetOpenFileNameW, GetSaveFileNameW), told by their title.
 Window WaitForFileDialog(unsigned long processId, const std::string& title, Timeout timeout);
-std::string FileName(Window dialog); // what its file name box holds
 // Types the name (a full path, or a name in the dialog's folder) and presses Open or Save; false without a name box.
 bool PickFile(Window dialog, const std::string& name);
 

@@ -3,7 +3,6 @@
 // process shows as well (its controls, menus, fonts and icon, which under Wine only the window's own process can
 // read) is read there; and the resources Windows reads from tarvenne.exe before it runs.
 #include "Win32MainWindow.h"
-#include "ChildProcess.h"
 #include "Process.h"
 #include "RunProgram.h"
 #include "TestFiles.h"
@@ -55,6 +54,18 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
+// Whether a box shows an icon; which icon is the style's business (MessageBoxStyleOf). Wine keeps the icon's control,
+// hidden and empty, in a box without one.
+bool HasIcon(HWND box) {
+    for (HWND control = nullptr; (control = FindWindowExW(box, control, L"Static", nullptr)) != nullptr;) {
+        if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(control) &&
+            SendMessageW(control, STM_GETICON, 0, 0) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Brings window to the front, where the keyboard goes; false when it is not there by the deadline.
 bool BringToFront(HWND window) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
@@ -81,29 +92,29 @@ protected:
     void SetUp() override {
         std::filesystem::create_directory(PathOf(m_app));
         m_program = std::make_unique<ChildProcess>(CopyOfTarvenne(m_app), std::vector<std::string>{}, m_dir.Path());
-        m_window = WaitForWindow(m_program->Id(), "Tarvenne", "TarvenneMainWindow", kDeadline);
+        m_window = WaitForWindow(m_program->Id(), kDeadline, [](HWND window) {
+            return ClassName(window) == "TarvenneMainWindow" && WindowText(window) == "Tarvenne";
+        });
         ASSERT_NE(m_window, nullptr) << "the main window did not open";
         m_button = GetWindow(m_window, GW_CHILD);
     }
 
-    // What the program's click asks for next: the Open dialog, owned by the window.
-    HWND WaitForOpen() {
-        HWND open = WaitForFileDialog(m_program->Id(), kOpenTitle, kDeadline);
-        EXPECT_TRUE(open != nullptr && GetWindow(open, GW_OWNER) == m_window) << "no Open dialog owned by the window";
-        return open;
+    // The dialog the program shows next with this title, owned by the window.
+    HWND WaitForDialog(const char* title) {
+        HWND dialog = WaitForFileDialog(m_program->Id(), title, kDeadline);
+        EXPECT_TRUE(dialog != nullptr && GetWindow(dialog, GW_OWNER) == m_window) << "no " << title;
+        return dialog;
     }
 
     // Picks input in the Open dialog the button brings, and returns the Save dialog that follows once it is ready
     // for a name.
     HWND SaveDialogAfterPicking(const std::string& input) {
-        PressButton(m_button);
-        HWND open = WaitForOpen();
+        PressButton(m_window, kOk);
+        HWND open = WaitForDialog(kOpenTitle);
         if (open == nullptr || !PickFile(open, input)) {
             return nullptr;
         }
-        HWND save = WaitForFileDialog(m_program->Id(), kSaveTitle, kDeadline);
-        EXPECT_TRUE(save != nullptr && GetWindow(save, GW_OWNER) == m_window) << "no Save dialog owned by the window";
-        EXPECT_EQ(FileName(save), "itemlist.conf");
+        HWND save = WaitForDialog(kSaveTitle);
         // Wine goes on setting up a Save dialog for a moment after it shows: a name typed before then is not the one
         // the dialog returns. No state of the dialog tells when it is done.
         std::this_thread::sleep_for(1s);
@@ -113,7 +124,7 @@ protected:
     // The box the program shows next, owned by the window: its title and text, and whether it has an icon. The box
     // is answered with OK, and the window and the program go on.
     std::tuple<std::string, std::string, bool> AnswerBox() {
-        HWND box = WaitForMessageBox(m_program->Id(), kDeadline);
+        HWND box = WaitForWindow(m_program->Id(), kDeadline, IsMessageBox);
         if (box == nullptr) {
             ADD_FAILURE() << "no box";
             return {};
@@ -121,14 +132,20 @@ protected:
         EXPECT_EQ(GetWindow(box, GW_OWNER), m_window) << "the box belongs to the window";
         std::tuple<std::string, std::string, bool> shown{WindowText(box), MessageBoxText(box), HasIcon(box)};
         EXPECT_TRUE(PressButton(box, kOk));
-        EXPECT_TRUE(WaitUntilGone(box, kDeadline));
+        EXPECT_TRUE(Gone(box));
         EXPECT_TRUE(IsWindowVisible(m_window)) << "the window stays open";
         EXPECT_FALSE(m_program->Wait(0ms)) << "the program goes on";
         return shown;
     }
 
+    // Cancels a dialog and waits until it has gone.
+    static bool Cancel(HWND dialog) { return PressButton(dialog, kCancel) && Gone(dialog); }
+    static bool Gone(HWND window) {
+        return Poll(kDeadline, [window] { return !IsWindowVisible(window); });
+    }
+
     // True when the program shows no box for a while: a box it should not show comes within this time.
-    bool ShowsNoBox() { return WaitForMessageBox(m_program->Id(), 1500ms) == nullptr; }
+    bool ShowsNoBox() { return WaitForWindow(m_program->Id(), 1500ms, IsMessageBox) == nullptr; }
 
     // The program ends with status 0, or the test fails.
     void ExpectEndsWithStatus0() {
@@ -149,18 +166,17 @@ TEST_F(Win32MainWindowTest, EnterAndSpacePressTheButtonThatKeepsTheFocus) {
         SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Space");
         ASSERT_TRUE(BringToFront(m_window));
         PressKeys({key});
-        HWND open = WaitForOpen();
+        HWND open = WaitForDialog(kOpenTitle);
         ASSERT_NE(open, nullptr) << "the key did not press the button";
-        Cancel(open);
-        ASSERT_TRUE(WaitUntilGone(open, kDeadline));
+        ASSERT_TRUE(Cancel(open));
         EXPECT_TRUE(ShowsNoBox());
     }
     EXPECT_EQ(ListDirectory(m_app), "tarvenne.exe");
     EXPECT_TRUE(IsWindowVisible(m_window));
 }
 
-// The Save dialog starts beside the input, so a name typed as it is lands there; a conversion that succeeds is not
-// confirmed, and the next Open does not propose the list just saved.
+// Through the real Open and Save dialogs: a name typed into the Save dialog as it comes lands beside the input, and a
+// conversion that succeeds is not confirmed. Where each dialog starts is tested in-process (Win32DialogsTest).
 TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
     const std::string lists = m_dir / "lists";
     std::filesystem::create_directory(PathOf(lists));
@@ -169,69 +185,38 @@ TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
     HWND save = SaveDialogAfterPicking(input);
     ASSERT_NE(save, nullptr);
     ASSERT_TRUE(PickFile(save, "saved here.conf"));
-    ASSERT_TRUE(WaitUntilGone(save, kDeadline));
+    ASSERT_TRUE(Gone(save));
 
     EXPECT_TRUE(ShowsNoBox());
     EXPECT_EQ(ReadFile(lists + kNativeSeparator + "saved here.conf"), std::optional(kConverted))
         << ListDirectory(lists);
     EXPECT_EQ(ListDirectory(m_app), "tarvenne.exe") << "nothing beside the program";
     EXPECT_TRUE(IsWindowVisible(m_window));
-
-    PressButton(m_button);
-    HWND again = WaitForOpen();
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(FileName(again), "");
-    Cancel(again);
-    ASSERT_TRUE(WaitUntilGone(again, kDeadline));
 }
 
-// A list with a bad line: an error box names the line, and the window stays.
-TEST_F(Win32MainWindowTest, AFailedClickSaysWhyInABox) {
-    WriteFile(m_input, kItem + "broken\tline\r\n");
-    PressButton(m_button);
-    HWND open = WaitForOpen();
-    ASSERT_NE(open, nullptr);
-    ASSERT_TRUE(PickFile(open, m_input));
-    EXPECT_EQ(AnswerBox(), std::make_tuple(std::string("Tarvenne"),
-                                           "The conversion failed; nothing was written.\r\n\r\nInput file: " + m_input +
-                                               "\r\nLine 2 is missing a field.",
-                                           true));
-    EXPECT_EQ(ListDirectory(m_app), "tarvenne.exe");
-}
-
+// The window falls back to the directory the program runs from, as main hands it over.
 TEST_F(Win32MainWindowTest, ACancelledSaveSaysSoAndWritesIntoTheApplicationDirectory) {
     WriteFile(m_input, kItem + "sep\r\n");
     HWND save = SaveDialogAfterPicking(m_input);
     ASSERT_NE(save, nullptr);
-    Cancel(save);
-    EXPECT_EQ(AnswerBox(), std::make_tuple(std::string("Tarvenne"),
-                                           "No directory selected. Saving in application directory.\r\n\r\n"
-                                           "Saving it as " +
-                                               m_app + "\\itemlist.conf.",
-                                           false));
+    PressButton(save, kCancel);
     const std::string written = m_app + "\\itemlist.conf";
-    for (auto deadline = std::chrono::steady_clock::now() + kDeadline;
-         !ReadFile(written) && std::chrono::steady_clock::now() < deadline;) {
-        std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_EQ(ReadFile(written), std::optional(kConverted));
+    EXPECT_EQ(std::get<1>(AnswerBox()),
+              "No directory selected. Saving in application directory.\r\n\r\nSaving it as " + written + ".");
+    EXPECT_TRUE(Poll(kDeadline, [&] { return ReadFile(written) == kConverted; }));
 }
 
-// The Help menu's items, chosen with their access keys: each shows its box.
+// The menus' items, chosen with their access keys, run their own handlers; the boxes they show belong to the window,
+// with the icon their style asks for. Their texts are frmMain's, tested there.
 TEST_F(Win32MainWindowTest, TheHelpMenuShowsItsBoxes) {
     struct Item {
         WORD accessKey;
         const char* title;
         const char* textStart;
-        const char* textEnd;
         bool icon;
     };
-    for (const Item& item : {Item{'C', "Tarvenne",
-                                  "Below is the standard for command line arguments (all are required, except -s, and "
-                                  "must be in the order below):\r\n",
-                                  "\r\nyzrk\t:\tY'z Dock itemlist  ->  RK Launcher itemlist", false},
-                             Item{'A', "About Tarvenne", "Tarvenne 1.00 by the Tarvenne authors",
-                                  "Tarvenne 1.00 by the Tarvenne authors", true}}) {
+    for (const Item& item : {Item{'C', "Tarvenne", "Below is the standard for command line arguments", false},
+                             Item{'A', "About Tarvenne", "Tarvenne 1.00 by the Tarvenne authors", true}}) {
         SCOPED_TRACE(item.title);
         ASSERT_TRUE(BringToFront(m_window));
         PressKeys({VK_MENU, 'H'});
@@ -240,7 +225,7 @@ TEST_F(Win32MainWindowTest, TheHelpMenuShowsItsBoxes) {
         PressKeys({item.accessKey});
         const auto [title, text, icon] = AnswerBox();
         EXPECT_EQ(title, item.title);
-        EXPECT_TRUE(text.starts_with(item.textStart) && text.ends_with(item.textEnd)) << text;
+        EXPECT_TRUE(text.starts_with(item.textStart)) << text;
         EXPECT_EQ(icon, item.icon);
     }
 }
