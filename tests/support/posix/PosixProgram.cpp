@@ -6,8 +6,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -22,10 +20,8 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
                    const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
                    const std::string& outPath, const std::string& errPath, bool closeAll) {
     // env drops the display variables, adds the extra ones, changes directory and finds the program, then becomes it.
-    std::vector<std::string> argv{"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
-    if (!workingDirectory.empty()) {
-        argv.insert(argv.end(), {"-C", workingDirectory});
-    }
+    std::vector<std::string> argv{
+        "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-C", workingDirectory.empty() ? "." : workingDirectory};
     argv.insert(argv.end(), extraEnvironment.begin(), extraEnvironment.end());
     argv.push_back(program);
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -47,13 +43,10 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
         }
     }
     pid_t child = -1;
-    const int error = ::posix_spawnp(&child, "env", &actions, nullptr, pointers.data(), environ);
+    const bool started = ::posix_spawnp(&child, "env", &actions, nullptr, pointers.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        ADD_FAILURE() << "env could not be started: " << std::strerror(error);
-        return -1;
-    }
-    return child;
+    EXPECT_TRUE(started) << "env could not be started";
+    return started ? child : -1;
 }
 
 int WaitForProgram(pid_t child, int timeoutSeconds, rusage* usage) {
@@ -74,11 +67,8 @@ std::vector<std::string> OpenFilesOf(pid_t child) {
     std::vector<std::string> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(child) + "/fd", error)) {
-        std::error_code readError;
-        const std::filesystem::path target = std::filesystem::read_symlink(entry.path(), readError);
-        if (!readError) {
-            files.push_back(target.string());
-        }
+        // Empty for a descriptor closed since it was listed.
+        files.push_back(std::filesystem::read_symlink(entry.path(), error).string());
     }
     return files;
 }
