@@ -441,14 +441,10 @@ void AskToClose(const std::string& display, const std::string& window) {
     ::Display* connection = XOpenDisplay(display.c_str());
     ASSERT_NE(connection, nullptr);
     XEvent event{};
-    event.xclient = {ClientMessage,
-                     0,
-                     False,
-                     connection,
-                     std::stoul(window),
-                     XInternAtom(connection, "WM_PROTOCOLS", False),
-                     32,
-                     {}};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::stoul(window);
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
     XSendEvent(connection, event.xclient.window, False, NoEventMask, &event);
     XCloseDisplay(connection);
