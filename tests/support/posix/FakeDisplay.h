@@ -4,7 +4,6 @@
 #include <atomic>
 #include <string>
 #include <thread>
-#include <vector>
 
 class FakeDisplay {
 public:
@@ -26,17 +25,12 @@ public:
 
     // What DISPLAY or WAYLAND_DISPLAY names it with: ":N", or the socket's path.
     const std::string& Name() const { return m_name; }
-    // The connections it has taken.
+    // The connections it has taken up (a silent one leaves them waiting).
     int Accepted() const { return m_accepted; }
 
 private:
-    void Serve(int client);
-
-    Kind m_kind;
-    Mode m_mode;
     std::string m_name;
     int m_fd = -1;
-    std::vector<int> m_held;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_accepted{0};
     std::thread m_thread;

@@ -4,11 +4,8 @@
 #include "RunProgram.h"
 #include "TestFiles.h"
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -19,45 +16,20 @@
 
 extern char** environ;
 
-namespace {
-
-// This process's environment without DISPLAY and WAYLAND_DISPLAY, and the extra "NAME=value" entries in place of any
-// of the same name.
-std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnvironment) {
-    std::vector<std::string> dropped{"DISPLAY=", "WAYLAND_DISPLAY="};
-    for (const std::string& extra : extraEnvironment) {
-        dropped.push_back(extra.substr(0, extra.find('=') + 1));
-    }
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        if (std::none_of(dropped.begin(), dropped.end(),
-                         [&](const std::string& name) { return variable.starts_with(name); })) {
-            environment.push_back(variable);
-        }
-    }
-    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    return environment;
-}
-
-// The array execve takes, over the strings.
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (std::string& text : strings) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-} // namespace
-
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment,
                    const std::string& outPath, const std::string& errPath, bool closeAll) {
-    std::vector<std::string> argv{program};
+    // env drops the display variables, adds the extra ones, changes directory and finds the program, then becomes it.
+    std::vector<std::string> argv{
+        "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-C", workingDirectory.empty() ? "." : workingDirectory};
+    argv.insert(argv.end(), extraEnvironment.begin(), extraEnvironment.end());
+    argv.push_back(program);
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envp = ChildEnvironment(extraEnvironment);
+    std::vector<char*> pointers;
+    for (std::string& argument : argv) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
     // Spawned rather than forked, so that the program's peak memory is its own and not this test's.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -70,18 +42,11 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
             posix_spawn_file_actions_addopen(&actions, fd, file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         }
     }
-    if (!workingDirectory.empty()) {
-        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    }
     pid_t child = -1;
-    const int error =
-        ::posix_spawnp(&child, program.c_str(), &actions, nullptr, Pointers(argv).data(), Pointers(envp).data());
+    const bool started = ::posix_spawnp(&child, "env", &actions, nullptr, pointers.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        ADD_FAILURE() << program << " could not be started: " << std::strerror(error);
-        return -1;
-    }
-    return child;
+    EXPECT_TRUE(started) << "env could not be started";
+    return started ? child : -1;
 }
 
 int WaitForProgram(pid_t child, int timeoutSeconds, rusage* usage) {
@@ -102,11 +67,8 @@ std::vector<std::string> OpenFilesOf(pid_t child) {
     std::vector<std::string> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(child) + "/fd", error)) {
-        std::error_code readError;
-        const std::filesystem::path target = std::filesystem::read_symlink(entry.path(), readError);
-        if (!readError) {
-            files.push_back(target.string());
-        }
+        // Empty for a descriptor closed since it was listed.
+        files.push_back(std::filesystem::read_symlink(entry.path(), error).string());
     }
     return files;
 }
