@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 #include "Unicode.h"
 #include "WindowDriver.h"
+#include "WorkedExample.h"
 
 #include <windows.h>
 
@@ -25,10 +26,7 @@ constexpr auto kDeadline = 20s;
 constexpr const char* kOpenTitle = "Select your Y'z Dock itemlist";
 constexpr const char* kSaveTitle = "Select where to save your file";
 
-const std::string kItem = "Editor\ttype.app\tC:\\e.exe\t-\t\t12345normal\t1\r\n";
-const std::string kConverted =
-    "[RKDockItem]\r\ntype = shortcut\r\nname = Editor\r\nlink = C:\\e.exe\r\nshow = normal\r\n"
-    "\r\n[RKDockItem]\r\ntype = separator\r\nshow = normal\r\n\r\n";
+const std::string kConverted = kItemBlock + kSepBlock;
 
 // Keys as the keyboard gives them, to whichever window has the focus: the program's own message loop must turn
 // them into presses and menu commands.
@@ -181,7 +179,7 @@ TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
     const std::string lists = m_dir / "lists";
     std::filesystem::create_directory(PathOf(lists));
     const std::string input = lists + kNativeSeparator + "in put.ini";
-    WriteFile(input, kItem + "sep\r\n");
+    WriteFile(input, kItem + "\r\nsep\r\n");
     HWND save = SaveDialogAfterPicking(input);
     ASSERT_NE(save, nullptr);
     ASSERT_TRUE(PickFile(save, "saved here.conf"));
@@ -196,7 +194,7 @@ TEST_F(Win32MainWindowTest, ConvertsThroughTheOpenAndSaveDialogs) {
 
 // The window falls back to the directory the program runs from, as main hands it over.
 TEST_F(Win32MainWindowTest, ACancelledSaveSaysSoAndWritesIntoTheApplicationDirectory) {
-    WriteFile(m_input, kItem + "sep\r\n");
+    WriteFile(m_input, kItem + "\r\nsep\r\n");
     HWND save = SaveDialogAfterPicking(m_input);
     ASSERT_NE(save, nullptr);
     PressButton(save, kCancel);
