@@ -2,7 +2,11 @@
 // only, without any toolkit.
 #pragma once
 
+#include <chrono>
 #include <string>
+
+// How long the whole check may take, a host name's look-up included.
+inline constexpr std::chrono::seconds kDisplayAnswerTime{2};
 
 // True when DISPLAY or WAYLAND_DISPLAY names a display (whether it answers, ReachDisplay tells).
 bool HasDisplay();
@@ -20,5 +24,5 @@ struct DisplayReach {
 
 // Connects to the server of each named display and waits for its first answer: for X, the reply to the connection
 // setup; for Wayland, the end of a first round trip. Both are tried side by side, a host name's look-up included,
-// and all within 2 s: a server that has not answered by then counts as unreachable.
+// and all within kDisplayAnswerTime: a server that has not answered by then counts as unreachable.
 DisplayReach ReachDisplay();

@@ -21,8 +21,8 @@ namespace {
 using namespace std::chrono_literals;
 using Mode = FakeDisplay::Mode;
 
-// The check's 2 s, with room for a busy machine.
-constexpr auto kBound = 2500ms;
+// The check's own bound, with room for a busy machine.
+constexpr auto kBound = kDisplayAnswerTime + 500ms;
 
 void SetOrUnset(const char* name, const std::optional<std::string>& value) {
     if (value) {
