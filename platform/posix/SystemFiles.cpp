@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/limits.h>
 #include <string_view>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -70,28 +71,6 @@ bool MayGoWithoutCopy(std::string_view name, int error) {
            (error == EPERM || error == EACCES || error == ENOTSUP);
 }
 
-// The names of a file's extended attributes, each ended by a NUL; empty where the file system has none.
-std::vector<char> AttributeNames(const std::string& target, const std::string& path) {
-    for (;;) {
-        const ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
-        if (size < 0) {
-            if (errno == ENOTSUP) {
-                return {};
-            }
-            throw FileError(ErrorKind::CannotWrite, path, errno);
-        }
-        std::vector<char> names(static_cast<std::size_t>(size));
-        const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
-        if (got >= 0) {
-            names.resize(static_cast<std::size_t>(got));
-            return names;
-        }
-        if (errno != ERANGE) {
-            throw FileError(ErrorKind::CannotWrite, path, errno);
-        }
-    }
-}
-
 // Gives the new file what the one it replaces had: owner and group where the process may set them, the access
 // ACL and the other extended attributes. The permission bits follow at Commit, after anything that could clear them.
 void KeepAttributes(int fd, const std::string& target, const struct stat& old, const std::string& path) {
@@ -99,25 +78,20 @@ void KeepAttributes(int fd, const std::string& target, const struct stat& old, c
         // Only the owner's own groups are open to a user who is not the administrator.
         static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
     }
-    const std::vector<char> names = AttributeNames(target, path);
+    // The kernel holds a list of names, like a value, to 64 KiB: buffers that size take any of them in one call.
+    std::vector<char> names(XATTR_LIST_MAX);
+    const ssize_t listed = ::listxattr(target.c_str(), names.data(), names.size());
+    if (listed < 0 && errno != ENOTSUP) {
+        throw FileError(ErrorKind::CannotWrite, path, errno);
+    }
+    names.resize(listed < 0 ? 0 : static_cast<std::size_t>(listed));
     bool hasAcl = false;
-    std::vector<char> value;
+    std::vector<char> value(XATTR_SIZE_MAX);
     for (std::size_t at = 0; at < names.size();) {
         const std::string name(names.data() + at);
         at += name.size() + 1;
         hasAcl = hasAcl || name == "system.posix_acl_access";
-        ssize_t size = -1;
-        for (;;) {
-            size = ::getxattr(target.c_str(), name.c_str(), nullptr, 0);
-            if (size < 0) {
-                break;
-            }
-            value.resize(static_cast<std::size_t>(size));
-            size = ::getxattr(target.c_str(), name.c_str(), value.data(), value.size());
-            if (size >= 0 || errno != ERANGE) {
-                break;
-            }
-        }
+        const ssize_t size = ::getxattr(target.c_str(), name.c_str(), value.data(), value.size());
         if (size < 0) {
             if (errno == ENODATA || MayGoWithoutCopy(name, errno)) {
                 continue;
