@@ -13,13 +13,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <netdb.h>
 #include <poll.h>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -246,15 +246,9 @@ DisplayReach ReachDisplay() {
     const char* x = Named("DISPLAY");
     const char* wayland = Named("WAYLAND_DISPLAY");
     // Side by side, so that one display that keeps the check waiting leaves the other its full time.
-    std::string xReason;
-    std::thread xCheck;
-    if (x != nullptr) {
-        xCheck = std::thread([&xReason, x, deadline] { xReason = ReachX(x, deadline); });
-    }
+    std::future<std::string> xReason =
+        std::async(std::launch::async, [x, deadline] { return x != nullptr ? ReachX(x, deadline) : ""; });
     const std::string waylandReason = wayland != nullptr ? ReachWayland(wayland, deadline) : "";
-    if (xCheck.joinable()) {
-        xCheck.join();
-    }
 
     DisplayReach reach;
     const auto note = [&reach](const char* name, const char* value, const char* platform, const std::string& reason) {
@@ -268,7 +262,7 @@ DisplayReach ReachDisplay() {
         }
     };
     if (x != nullptr) {
-        note("DISPLAY", x, "xcb", xReason);
+        note("DISPLAY", x, "xcb", xReason.get());
     }
     if (wayland != nullptr) {
         note("WAYLAND_DISPLAY", wayland, "wayland", waylandReason);
