@@ -15,7 +15,6 @@ struct DisplayReach {
     // The window system to use: "xcb" or "wayland" when only that one answers, empty when both do (the toolkit then
     // chooses) or neither.
     std::string platform;
-    // True when a display answers.
     bool reachable = false;
     // The displays that are named but do not answer, with the reason, for the user: DISPLAY=:5 (No such file or
     // directory). Empty when none is named.
