@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
@@ -32,21 +33,15 @@ qreal ColumnStart(const QFontMetricsF& metrics, const QString& line, qreal tabSt
 qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
     const qreal average = metrics.averageCharWidth();
     const qreal conventional = std::round(8 * average);
-    QStringList tabbed;
-    for (const QString& line : lines) {
-        if (line.contains('\t')) {
-            tabbed << line;
-        }
-    }
-    if (tabbed.isEmpty()) {
-        return conventional;
-    }
     qreal best = conventional;
     qsizetype bestColumns = -1;
+    // Without TABs every spacing ties, and the conventional one is the closest.
     for (qreal stop = std::round(4 * average); stop <= std::round(16 * average); stop += 1) {
         QSet<qint64> columns;
-        for (const QString& line : tabbed) {
-            columns.insert(qRound64(ColumnStart(metrics, line, stop)));
+        for (const QString& line : lines) {
+            if (line.contains('\t')) {
+                columns.insert(qRound64(ColumnStart(metrics, line, stop)));
+            }
         }
         const bool fewer = bestColumns < 0 || columns.size() < bestColumns;
         const bool closer =
@@ -61,14 +56,8 @@ qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
 
 // A button's text as the user reads it: an "&" before an access key is not shown, "&&" shows one "&".
 QString WithoutAccessKeys(const QString& text) {
-    QString shown;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
-            ++i;
-        }
-        shown += text[i];
-    }
-    return shown;
+    static const QRegularExpression accessKey(QStringLiteral("&(.)"), QRegularExpression::DotMatchesEverythingOption);
+    return QString(text).replace(accessKey, QStringLiteral("\\1"));
 }
 
 QStyle::StandardPixmap IconFor(MsgBoxStyle style) {
@@ -82,8 +71,7 @@ int PromptWidthLimit(const QScreen* screen) {
     return screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : kWithoutScreen;
 }
 
-PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
-    : QWidget(parent), m_maximumWidth(maximumWidth) {
+PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent) : QWidget(parent) {
     QString text = prompt;
     // CR LF, a lone CR and a lone LF each break a line once.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -91,30 +79,24 @@ PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
     m_lines = text.split('\n');
 
     const QFontMetricsF metrics(font());
-    m_tabStop = ChooseTabStop(metrics, m_lines);
+    const qreal tabStop = ChooseTabStop(metrics, m_lines);
     qreal width = 0;
     for (const QString& line : m_lines) {
-        m_runs << LayOut(line);
-        const Run& last = m_runs.back().back();
-        width = std::max(width, last.x + metrics.horizontalAdvance(last.text));
-    }
-    m_size = QSize(std::min(m_maximumWidth, static_cast<int>(std::ceil(width))),
-                   static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
-}
-
-QList<PromptView::Run> PromptView::LayOut(const QString& line) const {
-    const QFontMetricsF metrics(font());
-    QList<Run> runs;
-    qreal x = 0;
-    const QStringList parts = line.split('\t');
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        runs << Run{x, parts[i]};
-        x += metrics.horizontalAdvance(parts[i]);
-        if (i + 1 < parts.size()) {
-            x = (std::floor(x / m_tabStop) + 1) * m_tabStop;
+        QList<Run> runs;
+        qreal x = 0;
+        const QStringList parts = line.split('\t');
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            runs << Run{x, parts[i]};
+            x += metrics.horizontalAdvance(parts[i]);
+            if (i + 1 < parts.size()) {
+                x = (std::floor(x / tabStop) + 1) * tabStop;
+            }
         }
+        m_runs << runs;
+        width = std::max(width, x);
     }
-    return runs;
+    m_size = QSize(std::min(maximumWidth, static_cast<int>(std::ceil(width))),
+                   static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
 }
 
 QSize PromptView::sizeHint() const {

@@ -36,11 +36,7 @@ private:
         qreal x;
         QString text;
     };
-    QList<Run> LayOut(const QString& line) const;
-
     QStringList m_lines;
-    int m_maximumWidth;
-    qreal m_tabStop = 0;
     QList<QList<Run>> m_runs;
     QSize m_size;
 };

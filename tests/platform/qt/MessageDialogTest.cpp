@@ -111,6 +111,13 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), copied);
     }
 
+    // Where the platform's theme gives the button an access key ("&OK"), the copy has the text as the user reads it.
+    void copiedButtonsLeaveOutAccessKeys() {
+        MessageDialog dialog("text", MsgBoxStyle::OkOnly, "Title");
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->setText("&Fine && dandy&");
+        QVERIFY2(dialog.CopyText().contains("\nFine & dandy&   \n"), qPrintable(dialog.CopyText()));
+    }
+
     // The command-line help: fifteen lines, none wrapped or cut, and the text after the TABs in line.
     void helpLinesStayWholeAndColumnsAlign() {
         const QString help = QStringLiteral(
