@@ -58,13 +58,9 @@ QFont WindowFont() {
 
 } // namespace
 
-// The icon lives in this library's resources, which a static library must register itself.
-static void InitResources() {
-    Q_INIT_RESOURCE(tarvenne);
-}
-
 QIcon ProgramIcon() {
-    InitResources();
+    // The icon lives in this library's resources, which a static library must register itself.
+    Q_INIT_RESOURCE(tarvenne);
     return QIcon(QStringLiteral(":/icons/tarvenne.svg"));
 }
 
@@ -76,9 +72,8 @@ QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, 
     if (!m_cmnDlg) {
         m_cmnDlg = std::make_unique<QtCommonDialog>(this);
     }
-    std::function<void()> endProgram = std::move(services.endProgram);
-    if (!endProgram) {
-        endProgram = [] { QCoreApplication::exit(0); };
+    if (!services.endProgram) {
+        services.endProgram = [] { QCoreApplication::exit(0); };
     }
 
     setObjectName(QString::fromUtf8(frmMain::kName));
@@ -89,7 +84,7 @@ QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, 
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildControls();
     m_form = std::make_unique<frmMain>(frmMain::Services{
-        *m_messageBox, *m_cmnDlg, std::move(endProgram),
+        *m_messageBox, *m_cmnDlg, std::move(services.endProgram),
         [this](const std::string& text) {
             // The label breaks lines at LF.
             m_label1->setText(QString::fromUtf8(text.c_str()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -99,8 +94,6 @@ QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_form->Form_Load();
 }
-
-QtMainWindow::~QtMainWindow() = default;
 
 void QtMainWindow::BuildControls() {
     auto* clientArea = new QWidget(this);

@@ -14,7 +14,6 @@ class QIcon;
 class QLabel;
 class QPushButton;
 
-// The program's icon.
 QIcon ProgramIcon();
 
 class QtMainWindow : public QMainWindow {
@@ -31,7 +30,6 @@ public:
     // Builds the window and loads it (Form_Load); it is shown by the caller. The output falls back to
     // applicationDirectory when the chosen place cannot be written.
     explicit QtMainWindow(std::string applicationDirectory, Services services = {}, QWidget* parent = nullptr);
-    ~QtMainWindow() override;
 
     frmMain& Form() { return *m_form; }
 
