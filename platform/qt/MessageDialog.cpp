@@ -60,10 +60,6 @@ QString WithoutAccessKeys(const QString& text) {
     return QString(text).replace(accessKey, QStringLiteral("\\1"));
 }
 
-QStyle::StandardPixmap IconFor(MsgBoxStyle style) {
-    return style == MsgBoxStyle::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
-}
-
 } // namespace
 
 int PromptWidthLimit(const QScreen* screen) {
@@ -136,7 +132,9 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("icon"));
         const int extent = this->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-        icon->setPixmap(this->style()->standardIcon(IconFor(style), nullptr, this).pixmap(extent, extent));
+        const QStyle::StandardPixmap standard =
+            style == MsgBoxStyle::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
+        icon->setPixmap(this->style()->standardIcon(standard, nullptr, this).pixmap(extent, extent));
         layout->addWidget(icon, 0, 0, Qt::AlignTop);
     }
     layout->addWidget(m_prompt, 0, 1);

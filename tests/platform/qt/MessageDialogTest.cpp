@@ -47,21 +47,27 @@ private slots:
 
     void titleAndIcon_data() {
         QTest::addColumn<int>("style");
-        QTest::addColumn<bool>("icon");
-        QTest::newRow("plain") << 0 << false;
-        QTest::newRow("critical") << 16 << true;
-        QTest::newRow("information") << 64 << true;
+        QTest::addColumn<int>("icon"); // the style's standard pixmap, -1 for none
+        QTest::newRow("plain") << 0 << -1;
+        QTest::newRow("critical") << 16 << int(QStyle::SP_MessageBoxCritical);
+        QTest::newRow("information") << 64 << int(QStyle::SP_MessageBoxInformation);
     }
 
     void titleAndIcon() {
         QFETCH(int, style);
-        QFETCH(bool, icon);
+        QFETCH(int, icon);
         QWidget owner;
         MessageDialog dialog("text", static_cast<MsgBoxStyle>(style), "Title", &owner);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Title"));
         QVERIFY(dialog.isModal());
         QCOMPARE(dialog.parentWidget(), &owner);
-        QCOMPARE(dialog.findChild<QLabel*>("icon") != nullptr, icon);
+        const auto* label = dialog.findChild<QLabel*>("icon");
+        QCOMPARE(label != nullptr, icon >= 0);
+        if (label != nullptr) {
+            const int extent = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+            const QIcon expected = dialog.style()->standardIcon(QStyle::StandardPixmap(icon), nullptr, &dialog);
+            QCOMPARE(label->pixmap().toImage(), expected.pixmap(extent, extent).toImage());
+        }
     }
 
     // Ctrl+C (and Ctrl+Insert) copies the box in the layout of a Windows message box and leaves it open; Enter still
