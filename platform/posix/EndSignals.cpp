@@ -14,13 +14,13 @@ namespace EndSignals {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 
 std::atomic<bool> g_armed{false};
 // A longer path could not have been opened.
 char g_path[PATH_MAX] = {};
-struct sigaction g_previous[kSignalCount];
-bool g_installed[kSignalCount] = {};
+// By signal number.
+struct sigaction g_previous[NSIG];
+bool g_installed[NSIG] = {};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flag");
 
@@ -29,11 +29,7 @@ void OnEndSignal(int signal) {
     if (g_armed.load()) {
         ::unlink(g_path);
     }
-    for (int i = 0; i < kSignalCount; ++i) {
-        if (kSignals[i] == signal) {
-            ::sigaction(signal, &g_previous[i], nullptr);
-        }
-    }
+    ::sigaction(signal, &g_previous[signal], nullptr);
     // Blocked while this handler runs: delivered with the previous action as soon as it returns.
     ::raise(signal);
     errno = savedErrno;
@@ -54,12 +50,12 @@ void RemoveOnSignal(const std::string& path) {
     for (const int signal : kSignals) {
         sigaddset(&action.sa_mask, signal);
     }
-    for (int i = 0; i < kSignalCount; ++i) {
+    for (const int signal : kSignals) {
         struct sigaction current {};
-        ::sigaction(kSignals[i], nullptr, &current);
-        g_installed[i] = current.sa_handler != SIG_IGN;
-        if (g_installed[i]) {
-            ::sigaction(kSignals[i], &action, &g_previous[i]);
+        ::sigaction(signal, nullptr, &current);
+        g_installed[signal] = current.sa_handler != SIG_IGN;
+        if (g_installed[signal]) {
+            ::sigaction(signal, &action, &g_previous[signal]);
         }
     }
 }
@@ -68,10 +64,10 @@ void Forget() {
     if (!g_armed.exchange(false)) {
         return;
     }
-    for (int i = 0; i < kSignalCount; ++i) {
-        if (g_installed[i]) {
-            ::sigaction(kSignals[i], &g_previous[i], nullptr);
-            g_installed[i] = false;
+    for (const int signal : kSignals) {
+        if (g_installed[signal]) {
+            ::sigaction(signal, &g_previous[signal], nullptr);
+            g_installed[signal] = false;
         }
     }
 }
