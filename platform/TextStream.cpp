@@ -34,10 +34,6 @@ TextStream::TextStream(std::unique_ptr<FileReader> reader, std::string path)
 TextStream::TextStream(std::unique_ptr<FileWriter> writer, std::string path)
     : m_writer(std::move(writer)), m_path(std::move(path)) {}
 
-TextStream::TextStream(TextStream&& other) noexcept = default;
-
-TextStream::~TextStream() = default;
-
 FileReader& TextStream::Reader() {
     if (!m_reader) {
         throw Error(ErrorKind::EndOfStream, m_path + ": the stream is not open for reading");
@@ -81,7 +77,7 @@ void TextStream::CheckLineLength(std::size_t length) const {
     }
 }
 
-std::string_view TextStream::NextLine() {
+std::string_view TextStream::ReadLineView() {
     Reader();
     std::size_t scan = m_begin;
     for (;;) {
@@ -135,15 +131,11 @@ bool TextStream::AtEndOfStream() {
 }
 
 void TextStream::SkipLine() {
-    NextLine();
+    ReadLineView();
 }
 
 std::string TextStream::ReadLine() {
-    return std::string(NextLine());
-}
-
-std::string_view TextStream::ReadLineView() {
-    return NextLine();
+    return std::string(ReadLineView());
 }
 
 void TextStream::Rewind() {
@@ -161,17 +153,8 @@ void TextStream::Write(std::string_view text) {
 }
 
 std::string TextStream::Close() {
-    std::string warning;
-    if (m_writer) {
-        // Any failure leaves the target untouched: the writer, released here, removes the new file.
-        try {
-            warning = m_writer->Commit();
-        } catch (const Error&) {
-            m_writer.reset();
-            throw;
-        }
-    }
-    m_writer.reset();
     m_reader.reset();
-    return warning;
+    // Any failure leaves the target untouched: the writer, released here, removes the new file.
+    const std::unique_ptr<FileWriter> writer = std::move(m_writer);
+    return writer ? writer->Commit() : std::string();
 }
