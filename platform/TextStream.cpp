@@ -41,13 +41,6 @@ FileReader& TextStream::Reader() {
     return *m_reader;
 }
 
-FileWriter& TextStream::Writer() {
-    if (!m_writer) {
-        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
-    }
-    return *m_writer;
-}
-
 // Reads more of the file behind the unread bytes, moving them to the front and growing the buffer for a line
 // longer than it. Returns false at the end of the file.
 bool TextStream::Fill() {
@@ -149,7 +142,10 @@ FileStamp TextStream::Stamp() {
 }
 
 void TextStream::Write(std::string_view text) {
-    Writer().Write(text);
+    if (!m_writer) {
+        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
+    }
+    m_writer->Write(text);
 }
 
 std::string TextStream::Close() {

@@ -84,7 +84,6 @@ private:
     bool Fill();
     void CheckLineLength(std::size_t length) const;
     FileReader& Reader();
-    FileWriter& Writer();
 
     std::unique_ptr<FileReader> m_reader;
     std::unique_ptr<FileWriter> m_writer;

@@ -101,7 +101,7 @@ TEST(TextStream, RefusesPlacesItCannotWrite) {
 
 // Every byte value, repeated past one write slice, goes out and comes back as it was.
 // Close lets go of the file at once, also when the new file cannot be put in place: a stream kept afterwards holds
-// neither the input open nor a new file on the disk.
+// neither the input open nor a new file on the disk, and writes nothing more.
 TEST(TextStream, CloseReleasesTheFileEvenWhenItFails) {
     struct Released {
         bool& flag;
@@ -128,6 +128,9 @@ TEST(TextStream, CloseReleasesTheFileEvenWhenItFails) {
     EXPECT_EQ(KindOf([&] { output.Close(); }), ErrorKind::CannotWrite);
     EXPECT_TRUE(readerReleased);
     EXPECT_TRUE(writerReleased);
+    // Neither stream writes any more.
+    EXPECT_EQ(KindOf([&] { input.Write("late"); }), ErrorKind::CannotWrite);
+    EXPECT_EQ(KindOf([&] { output.Write("late"); }), ErrorKind::CannotWrite);
 }
 
 TEST(TextStream, BytesPassThroughUnchanged) {
