@@ -42,8 +42,8 @@ FileReader& TextStream::Reader() {
 }
 
 // Reads more of the file behind the unread bytes, moving them to the front and growing the buffer for a line
-// longer than it. Returns false at the end of the file.
-bool TextStream::Fill() {
+// longer than it. Called only before the end of the file, which a read of nothing marks.
+void TextStream::Fill() {
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
@@ -55,12 +55,8 @@ bool TextStream::Fill() {
         m_buffer.resize(doubled >= kLongestLine ? kLargestBufferSize : doubled);
     }
     const std::size_t count = Reader().ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
-    if (count == 0) {
-        m_eof = true;
-        return false;
-    }
     m_end += count;
-    return true;
+    m_eof = count == 0;
 }
 
 void TextStream::CheckLineLength(std::size_t length) const {

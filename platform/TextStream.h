@@ -81,7 +81,7 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    bool Fill();
+    void Fill();
     void CheckLineLength(std::size_t length) const;
     FileReader& Reader();
 
