@@ -16,38 +16,32 @@ std::string LineText(const Error& error) {
     return "Line " + std::to_string(error.LineNumber());
 }
 
-std::string Reason(const Error& error) {
-    switch (error.Kind()) {
-    case ErrorKind::MissingField:
-        return LineText(error) + " is missing a field.";
-    case ErrorKind::ShowFieldTooShort:
-        return LineText(error) + " has a show field shorter than five characters.";
-    case ErrorKind::EndOfStream:
-        return LineText(error) + " could not be read: the file ended before it.";
-    case ErrorKind::CannotOpen:
-        return "The input file could not be read (" + WithoutFinalStop(error.what()) + ").";
-    case ErrorKind::TooManyLines:
-        return "The input file has more lines than can be converted.";
-    case ErrorKind::LineTooLong:
-        return LineText(error) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
-               " MiB, the longest line that can be converted.";
-    case ErrorKind::CannotWrite:
-        return "The output file could not be written (" + WithoutFinalStop(error.what()) + ").";
-    case ErrorKind::NoPlaceChosen:
-        return "No place was chosen for the output file.";
-    case ErrorKind::InputChanged:
-        return "The input file changed while it was being read.";
-    }
-    return WithoutFinalStop(error.what()) + ".";
-}
-
 } // namespace
 
 std::string FailureReason(const std::exception& error) {
     if (const auto* known = dynamic_cast<const Error*>(&error)) {
-        return Reason(*known);
-    }
-    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        switch (known->Kind()) {
+        case ErrorKind::MissingField:
+            return LineText(*known) + " is missing a field.";
+        case ErrorKind::ShowFieldTooShort:
+            return LineText(*known) + " has a show field shorter than five characters.";
+        case ErrorKind::EndOfStream:
+            return LineText(*known) + " could not be read: the file ended before it.";
+        case ErrorKind::CannotOpen:
+            return "The input file could not be read (" + WithoutFinalStop(error.what()) + ").";
+        case ErrorKind::TooManyLines:
+            return "The input file has more lines than can be converted.";
+        case ErrorKind::LineTooLong:
+            return LineText(*known) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
+                   " MiB, the longest line that can be converted.";
+        case ErrorKind::CannotWrite:
+            return "The output file could not be written (" + WithoutFinalStop(error.what()) + ").";
+        case ErrorKind::NoPlaceChosen:
+            return "No place was chosen for the output file.";
+        case ErrorKind::InputChanged:
+            return "The input file changed while it was being read.";
+        }
+    } else if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
         return kOutOfMemory;
     }
     return WithoutFinalStop(error.what()) + ".";

@@ -129,27 +129,27 @@ private:
     char* m_out;
 };
 
-// The checks a line with a TAB must pass; hasIcon is set when field 7 is the icon.
-void Check(const Fields& f, bool& hasIcon) {
+// The checks a line with a TAB must pass; returns whether field 7 is the icon.
+bool Check(const Fields& f) {
     if (f.Count() <= IconSelector) {
         throw ItemError(ItemError::Kind::MissingField, "the line has fewer than seven fields");
     }
-    hasIcon = f[IconSelector] == kIconFromField7;
+    const bool hasIcon = f[IconSelector] == kIconFromField7;
     if (hasIcon && f.Count() <= Icon) {
         throw ItemError(ItemError::Kind::MissingField, "the line has no icon field");
     }
     if (f[Show].size() < kShowPrefixLength) {
         throw ItemError(ItemError::Kind::ShowFieldTooShort, "the show field has fewer than five characters");
     }
+    return hasIcon;
 }
 
 } // namespace
 
 void CheckYzLine(std::string_view line) {
     const Fields f(line);
-    bool hasIcon = false;
     if (f.HasTab()) {
-        Check(f, hasIcon);
+        Check(f);
     }
 }
 
@@ -162,8 +162,7 @@ void AppendYzLineToRK(std::string_view line, std::string& text) {
         text += kSeparatorBlock;
         return;
     }
-    bool hasIcon = false;
-    Check(f, hasIcon);
+    const bool hasIcon = Check(f);
 
     const Item item{f, hasIcon, f[Type] == "type.app" || f[Type] == "type.nonapp", f[Type] == "type.docklet"};
     MeasureSink measure;

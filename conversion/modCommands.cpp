@@ -128,9 +128,7 @@ FileSystemObject& RunContext::Files() const {
 
 int CountLines(const std::string& path, FileSystemObject& files) {
     TextStream stream = files.OpenTextFile(path);
-    const int count = CountLinesOf(stream, std::numeric_limits<int>::max());
-    stream.Close();
-    return count;
+    return CountLinesOf(stream, std::numeric_limits<int>::max());
 }
 
 std::string GetLine(const std::string& path, int n, FileSystemObject& files) {
@@ -139,9 +137,7 @@ std::string GetLine(const std::string& path, int n, FileSystemObject& files) {
     for (int i = 1; i != n; ++i) {
         stream.SkipLine();
     }
-    std::string line = stream.ReadLine();
-    stream.Close();
-    return line;
+    return stream.ReadLine();
 }
 
 SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
@@ -152,10 +148,8 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
     if (input.Stamp() != stamp) {
         throw InputChanged(inputPath);
     }
-    const SavedFile saved = SaveOutput([&](TextStream& output) { ConvertInto(input, count, stamp, inputPath, output); },
-                                       kOutputDescription, kOutputFileName, directory, context, inputPath);
-    input.Close();
-    return saved;
+    return SaveOutput([&](TextStream& output) { ConvertInto(input, count, stamp, inputPath, output); },
+                      kOutputDescription, kOutputFileName, directory, context, inputPath);
 }
 
 SavedFile SaveOutput(const TextWriter& write, const std::string& description, const std::string& fileName,
@@ -201,11 +195,6 @@ SavedFile SaveOutput(const TextWriter& write, const std::string& description, co
         throw Error(error.Kind(), WithoutFinalStop(firstFailure) + "; then " + error.what());
     }
     return {path, true};
-}
-
-SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
-                     const std::optional<std::string>& directory, const RunContext& context) {
-    return SaveOutput([&text](TextStream& stream) { stream.Write(text); }, description, fileName, directory, context);
 }
 
 } // namespace modCommands

@@ -62,7 +62,5 @@ using TextWriter = std::function<void(TextStream&)>;
 SavedFile SaveOutput(const TextWriter& write, const std::string& description, const std::string& fileName,
                      const std::optional<std::string>& directory, const RunContext& context,
                      const std::string& avoid = {});
-SavedFile SaveOutput(const std::string& text, const std::string& description, const std::string& fileName,
-                     const std::optional<std::string>& directory, const RunContext& context);
 
 } // namespace modCommands

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-ConsoleMessageBox::ConsoleMessageBox() = default;
-
 ConsoleMessageBox::ConsoleMessageBox(std::ostream& out, std::ostream& err) : m_out(&out), m_err(&err) {}
 
 void ConsoleMessageBox::Print(bool error, const std::string& line) const {

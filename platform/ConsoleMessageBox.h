@@ -9,7 +9,7 @@
 class ConsoleMessageBox : public MessageBox {
 public:
     // On the console: the program's standard output and standard error.
-    ConsoleMessageBox();
+    ConsoleMessageBox() = default;
     ConsoleMessageBox(std::ostream& out, std::ostream& err);
 
     // A line on the error stream.

@@ -34,10 +34,6 @@ TextStream::TextStream(std::unique_ptr<FileReader> reader, std::string path)
 TextStream::TextStream(std::unique_ptr<FileWriter> writer, std::string path)
     : m_writer(std::move(writer)), m_path(std::move(path)) {}
 
-TextStream::TextStream(TextStream&& other) noexcept = default;
-
-TextStream::~TextStream() = default;
-
 FileReader& TextStream::Reader() {
     if (!m_reader) {
         throw Error(ErrorKind::EndOfStream, m_path + ": the stream is not open for reading");
@@ -45,16 +41,9 @@ FileReader& TextStream::Reader() {
     return *m_reader;
 }
 
-FileWriter& TextStream::Writer() {
-    if (!m_writer) {
-        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
-    }
-    return *m_writer;
-}
-
 // Reads more of the file behind the unread bytes, moving them to the front and growing the buffer for a line
-// longer than it. Returns false at the end of the file.
-bool TextStream::Fill() {
+// longer than it. Called only before the end of the file, which a read of nothing marks.
+void TextStream::Fill() {
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
@@ -66,12 +55,8 @@ bool TextStream::Fill() {
         m_buffer.resize(doubled >= kLongestLine ? kLargestBufferSize : doubled);
     }
     const std::size_t count = Reader().ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
-    if (count == 0) {
-        m_eof = true;
-        return false;
-    }
     m_end += count;
-    return true;
+    m_eof = count == 0;
 }
 
 void TextStream::CheckLineLength(std::size_t length) const {
@@ -81,7 +66,7 @@ void TextStream::CheckLineLength(std::size_t length) const {
     }
 }
 
-std::string_view TextStream::NextLine() {
+std::string_view TextStream::ReadLineView() {
     Reader();
     std::size_t scan = m_begin;
     for (;;) {
@@ -135,15 +120,11 @@ bool TextStream::AtEndOfStream() {
 }
 
 void TextStream::SkipLine() {
-    NextLine();
+    ReadLineView();
 }
 
 std::string TextStream::ReadLine() {
-    return std::string(NextLine());
-}
-
-std::string_view TextStream::ReadLineView() {
-    return NextLine();
+    return std::string(ReadLineView());
 }
 
 void TextStream::Rewind() {
@@ -157,21 +138,15 @@ FileStamp TextStream::Stamp() {
 }
 
 void TextStream::Write(std::string_view text) {
-    Writer().Write(text);
+    if (!m_writer) {
+        throw Error(ErrorKind::CannotWrite, m_path + ": the stream is not open for writing");
+    }
+    m_writer->Write(text);
 }
 
 std::string TextStream::Close() {
-    std::string warning;
-    if (m_writer) {
-        // Any failure leaves the target untouched: the writer, released here, removes the new file.
-        try {
-            warning = m_writer->Commit();
-        } catch (const Error&) {
-            m_writer.reset();
-            throw;
-        }
-    }
-    m_writer.reset();
     m_reader.reset();
-    return warning;
+    // Any failure leaves the target untouched: the writer, released here, removes the new file.
+    const std::unique_ptr<FileWriter> writer = std::move(m_writer);
+    return writer ? writer->Commit() : std::string();
 }

@@ -51,12 +51,12 @@ public:
 
     TextStream(std::unique_ptr<FileReader> reader, std::string path);
     TextStream(std::unique_ptr<FileWriter> writer, std::string path);
-    TextStream(TextStream&& other) noexcept;
+    TextStream(TextStream&& other) noexcept = default;
     TextStream& operator=(TextStream&& other) = delete;
     TextStream(const TextStream&) = delete;
     TextStream& operator=(const TextStream&) = delete;
     // Releases the file; an unclosed written stream leaves the target as it was and no new file behind.
-    ~TextStream();
+    ~TextStream() = default;
 
     // True exactly when no line is left.
     bool AtEndOfStream();
@@ -81,11 +81,9 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    bool Fill();
-    std::string_view NextLine();
+    void Fill();
     void CheckLineLength(std::size_t length) const;
     FileReader& Reader();
-    FileWriter& Writer();
 
     std::unique_ptr<FileReader> m_reader;
     std::unique_ptr<FileWriter> m_writer;

@@ -24,13 +24,6 @@ constexpr const char* kHelpRequest = "--help";
 constexpr const char* kWindowsHelpRequest = "/?";
 constexpr const char* kVersionRequest = "--version";
 
-// Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
-// value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
-// opened, say that the quotes are the trouble.
-bool LooksQuoted(const std::string& path) {
-    return !path.empty() && (path.front() == '"' || path.back() == '"');
-}
-
 // Why the run failed, for the command line: an input that is not given or is quoted gets a word of its own.
 std::string CommandLineReason(const std::exception& error, const std::string& inputPath) {
     const auto* known = dynamic_cast<const Error*>(&error);
@@ -40,7 +33,11 @@ std::string CommandLineReason(const std::exception& error, const std::string& in
     if (inputPath.empty()) {
         return kNoInputFile;
     }
-    return FailureReason(error) + (LooksQuoted(inputPath) ? modCommands::kCrLf + std::string(kNoQuotesNeeded) : "");
+    // Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
+    // value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
+    // opened, say that the quotes are the trouble.
+    const bool looksQuoted = inputPath.front() == '"' || inputPath.back() == '"';
+    return FailureReason(error) + (looksQuoted ? modCommands::kCrLf + std::string(kNoQuotesNeeded) : "");
 }
 
 } // namespace

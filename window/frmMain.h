@@ -84,8 +84,6 @@ public:
 
     explicit frmMain(Services services);
 
-    CommonDialog& cmnDlg() { return m_services.cmnDlg; }
-
     // Sets the label text.
     void Form_Load();
     // Asks for a Y'z Dock item list and converts it, saving where the user chooses. A cancelled Open dialog ends the
@@ -93,7 +91,6 @@ public:
     void cmdYzToRKL_Click();
     // Shows the command-line help.
     void mnuCmd_Click();
-    // Shows the About message.
     void mnuAbout_Click();
     // Ends the program at once.
     void mnuExit_Click();

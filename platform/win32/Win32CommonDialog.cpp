@@ -27,14 +27,6 @@ std::wstring FilterListOf(const std::string& filter) {
     return list.empty() ? list : list + L'\0';
 }
 
-bool Win32CommonDialog::ShowOpen() {
-    return Show(false);
-}
-
-bool Win32CommonDialog::ShowSave() {
-    return Show(true);
-}
-
 bool Win32CommonDialog::Run(bool save, OPENFILENAMEW& dialog) {
     return save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
 }

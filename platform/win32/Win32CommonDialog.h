@@ -20,8 +20,8 @@ class Win32CommonDialog : public CommonDialog {
 public:
     explicit Win32CommonDialog(HWND__* owner = nullptr) : m_owner(owner) {}
 
-    bool ShowOpen() override;
-    bool ShowSave() override;
+    bool ShowOpen() override { return Show(false); }
+    bool ShowSave() override { return Show(true); }
 
 protected:
     // Shows the system's dialog as described: true when a file was chosen, its path then in dialog.lpstrFile.

@@ -6,19 +6,13 @@
 #include <windows.h>
 #undef MessageBox
 
+// The style values are MessageBoxW's own.
+static_assert(static_cast<unsigned>(MsgBoxStyle::OkOnly) == MB_OK &&
+              static_cast<unsigned>(MsgBoxStyle::Critical) == MB_ICONERROR &&
+              static_cast<unsigned>(MsgBoxStyle::Information) == MB_ICONINFORMATION);
+
 unsigned MessageBoxStyleOf(MsgBoxStyle style) {
-    unsigned icon = 0;
-    switch (style) {
-    case MsgBoxStyle::OkOnly:
-        break;
-    case MsgBoxStyle::Critical:
-        icon = MB_ICONERROR;
-        break;
-    case MsgBoxStyle::Information:
-        icon = MB_ICONINFORMATION;
-        break;
-    }
-    return MB_OK | icon | MB_SETFOREGROUND;
+    return static_cast<unsigned>(style) | MB_SETFOREGROUND;
 }
 
 void Win32MessageBox::Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) {

@@ -32,6 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "Text|*.txt; *.text |All files (*.*)|*.*",
                                {{"Text", {"*.txt", "*.text"}}, {"All files (*.*)", {"*.*"}}}},
                     FilterCase{"PairWithoutAPattern", "Nothing| ; |Lists|*.ini", {{"Lists", {"*.ini"}}}},
+                    FilterCase{"EmptyPartsKeepThePairs", "Nothing||Lists|*.ini;;*.ln", {{"Lists", {"*.ini", "*.ln"}}}},
                     FilterCase{"DescriptionWithoutPatterns", "Lonely", {}},
                     FilterCase{"TrailingBar", "Lists|*.ini|", {{"Lists", {"*.ini"}}}}, FilterCase{"Empty", "", {}},
                     FilterCase{"SpacesInsideStay", "My lists|my list.ini", {{"My lists", {"my list.ini"}}}}),

@@ -100,6 +100,39 @@ TEST(TextStream, RefusesPlacesItCannotWrite) {
 }
 
 // Every byte value, repeated past one write slice, goes out and comes back as it was.
+// Close lets go of the file at once, also when the new file cannot be put in place: a stream kept afterwards holds
+// neither the input open nor a new file on the disk, and writes nothing more.
+TEST(TextStream, CloseReleasesTheFileEvenWhenItFails) {
+    struct Released {
+        bool& flag;
+        ~Released() { flag = true; }
+    };
+    struct Reader : FileReader {
+        explicit Reader(bool& flag) : released{flag} {}
+        std::size_t ReadSome(char*, std::size_t) override { return 0; }
+        void Rewind() override {}
+        FileStamp Stamp() override { return {}; }
+        Released released;
+    };
+    struct FailingWriter : FileWriter {
+        explicit FailingWriter(bool& flag) : released{flag} {}
+        void Write(std::string_view) override {}
+        std::string Commit() override { throw Error(ErrorKind::CannotWrite, "out: the disk is full"); }
+        Released released;
+    };
+    bool readerReleased = false;
+    bool writerReleased = false;
+    TextStream input(std::make_unique<Reader>(readerReleased), "in");
+    TextStream output(std::make_unique<FailingWriter>(writerReleased), "out");
+    input.Close();
+    EXPECT_EQ(KindOf([&] { output.Close(); }), ErrorKind::CannotWrite);
+    EXPECT_TRUE(readerReleased);
+    EXPECT_TRUE(writerReleased);
+    // Neither stream writes any more.
+    EXPECT_EQ(KindOf([&] { input.Write("late"); }), ErrorKind::CannotWrite);
+    EXPECT_EQ(KindOf([&] { output.Write("late"); }), ErrorKind::CannotWrite);
+}
+
 TEST(TextStream, BytesPassThroughUnchanged) {
     std::string everyByte;
     for (int value = 0; value < 256; ++value) {

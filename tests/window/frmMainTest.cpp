@@ -174,6 +174,7 @@ TEST(FailureReason, ReadsAsOneSentence) {
     EXPECT_EQ(FailureReason(Error(ErrorKind::InputChanged, "a.ini")),
               "The input file changed while it was being read.");
     EXPECT_EQ(FailureReason(std::bad_alloc()), "There was not enough memory to convert it.");
+    EXPECT_EQ(FailureReason(std::runtime_error("no room left.")), "no room left.");
 }
 
 } // namespace
