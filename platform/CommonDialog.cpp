@@ -4,17 +4,20 @@
 #include "Process.h"
 
 #include <cctype>
-#include <ranges>
 #include <string_view>
 
 namespace {
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
-    for (const auto part : std::views::split(text, separator)) {
-        parts.emplace_back(part.begin(), part.end());
+    for (;;) {
+        const std::size_t at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) {
+            return parts;
+        }
+        text.remove_prefix(at + 1);
     }
-    return parts;
 }
 
 // Where the folder part of a path ends: at its last separator, or nothing.
