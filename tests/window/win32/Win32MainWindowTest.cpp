@@ -66,15 +66,10 @@ bool HasIcon(HWND box) {
 
 // Brings window to the front, where the keyboard goes; false when it is not there by the deadline.
 bool BringToFront(HWND window) {
-    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-    while (std::chrono::steady_clock::now() < deadline) {
+    return Poll(kDeadline, [window] {
         SetForegroundWindow(window);
-        if (GetForegroundWindow() == window) {
-            return true;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return false;
+        return GetForegroundWindow() == window;
+    });
 }
 
 // The real program in an application directory of its own, started without arguments, its main window open.
