@@ -7,13 +7,13 @@
 // pointer, the focus and keys (XTest, so they reach the focused window), xwininfo reads a window, xclip the clipboard,
 // and xev notes every window mapped. Every wait has a deadline, so that a test fails instead of hanging.
 #include "ParamName.h"
+#include "Poll.h"
 #include "PosixProgram.h"
 #include "ProgramFixture.h"
 #include "WorkedExample.h"
 
 #include <csignal>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -33,18 +33,6 @@ constexpr Timeout kActTimeout = 5s;
 std::string Copied(const std::string& title, const std::string& text) {
     const std::string rule = "---------------------------\n";
     return rule + title + "\n" + rule + text + "\n" + rule + "OK   \n" + rule;
-}
-
-// Asks until the answer is yes; false when the time passes first.
-bool Until(Timeout timeout, const std::function<bool()>& yes) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!yes()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
 }
 
 // What follows the label in a tool's report, up to the end of that line; the label may end in a line break.
@@ -159,7 +147,7 @@ protected:
         return After(X("xwininfo", {"-id", window}).value_or(""), "Map State:") == "IsViewable";
     }
     bool Gone(const std::string& window) {
-        return Until(kActTimeout, [&] { return !IsShown(window); });
+        return Poll(kActTimeout, [&] { return !IsShown(window); });
     }
 
     // Puts the pointer over the window and gives it the keyboard focus, as a click would (without a window manager
@@ -177,12 +165,12 @@ protected:
     std::optional<std::string> CopyFrom(const std::string& window) {
         const auto paste = [&] { return X("xclip", {"-o", "-selection", "clipboard"}); };
         if (!X("xclip", {"-selection", "clipboard", "-loops", "1", "-i", m_dir / "own"}) ||
-            !Until(kActTimeout, [&] { return paste() == ReadFile(m_dir / "own"); }) ||
+            !Poll(kActTimeout, [&] { return paste() == ReadFile(m_dir / "own"); }) ||
             !Press(window, {"key", "ctrl+c"})) {
             return std::nullopt;
         }
         std::optional<std::string> copied;
-        Until(kActTimeout, [&] { return (copied = paste()).has_value(); });
+        Poll(kActTimeout, [&] { return (copied = paste()).has_value(); });
         return copied;
     }
 
@@ -199,7 +187,7 @@ protected:
     // created now (xclip's), it has noted all that came before. The first one it notes says that it listens.
     bool Synced() {
         const std::size_t created = Noted("CreateNotify");
-        return Until(kActTimeout, [&] {
+        return Poll(kActTimeout, [&] {
             X("xclip", {"-o"});
             return Noted("CreateNotify") > created;
         });
@@ -209,7 +197,7 @@ protected:
     // first (the test has then failed).
     std::optional<WindowInfo> NextWindow(const std::string& expected) {
         std::optional<WindowInfo> next;
-        const bool ended = Until(kShowTimeout, [&] {
+        const bool ended = Poll(kShowTimeout, [&] {
             for (const WindowInfo& window : Windows()) {
                 if (std::find(m_seen.begin(), m_seen.end(), window.id) == m_seen.end()) {
                     m_seen.push_back(window.id);
@@ -252,7 +240,7 @@ protected:
     // the console: what the program says is on screen, and the display never failed.
     int ExitStatus() {
         std::vector<WindowInfo> shown;
-        if (!Until(kShowTimeout, [&] { return !(shown = Windows()).empty() || !m_child->Running(); })) {
+        if (!Poll(kShowTimeout, [&] { return !(shown = Windows()).empty() || !m_child->Running(); })) {
             ADD_FAILURE() << "the program did not end within " << kShowTimeout.count() << " ms";
             return -1;
         }

@@ -3,6 +3,8 @@
 // with posted messages, never keys, so tests that only answer boxes and dialogs may run side by side.
 #pragma once
 
+#include "Poll.h"
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -39,16 +41,6 @@ private:
     void* m_process = nullptr;
     unsigned long m_id = 0;
 };
-
-// Calls find until it returns something or the timeout passes.
-template <typename Find> auto Poll(Timeout timeout, Find find) -> decltype(find()) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    auto found = find();
-    for (; !found && std::chrono::steady_clock::now() < deadline; found = find()) {
-        std::this_thread::sleep_for(Timeout(10));
-    }
-    return found;
-}
 
 std::vector<Window> TopLevelWindows(unsigned long processId); // the visible ones
 std::string WindowText(Window window); // its title or text, asked of the window itself with a bounded wait
