@@ -41,7 +41,8 @@ public:
 // Reading: a line ends at CR LF, at a lone LF or at a lone CR; the break is not part of the line, and a break at
 // the very end of the file does not start a further line. Writing: the text goes to a new file beside the target,
 // and Close puts it in the target's place, so a failed write never touches an existing file.
-// Every failure is raised as an Error. Streams come from a FileSystemObject.
+// Every failure is raised as an Error. Streams come from a FileSystemObject. Destroying a stream releases the file;
+// an unclosed written stream leaves the target as it was and no new file behind.
 class TextStream {
 public:
     // The longest line a stream reads, skips or tests for: a longer one raises LineTooLong. A whole line is held in
@@ -51,12 +52,6 @@ public:
 
     TextStream(std::unique_ptr<FileReader> reader, std::string path);
     TextStream(std::unique_ptr<FileWriter> writer, std::string path);
-    TextStream(TextStream&& other) noexcept = default;
-    TextStream& operator=(TextStream&& other) = delete;
-    TextStream(const TextStream&) = delete;
-    TextStream& operator=(const TextStream&) = delete;
-    // Releases the file; an unclosed written stream leaves the target as it was and no new file behind.
-    ~TextStream() = default;
 
     // True exactly when no line is left.
     bool AtEndOfStream();

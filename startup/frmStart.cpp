@@ -48,10 +48,7 @@ frmStart::frmStart(std::string argumentText, MessageBox& messageBox, MainWindowL
       m_applicationDirectory(std::move(applicationDirectory)), m_files(files) {}
 
 std::optional<int> frmStart::OpenMainWindow() {
-    if (!m_launcher.ShowMainWindow()) {
-        return kNoDisplay;
-    }
-    return std::nullopt;
+    return m_launcher.ShowMainWindow() ? std::nullopt : std::optional<int>(kNoDisplay);
 }
 
 std::optional<int> frmStart::Form_Load() {

@@ -18,11 +18,19 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<bool> g_armed{false};
 // A longer path could not have been opened.
 char g_path[PATH_MAX] = {};
-// By signal number.
+// The actions the handler took over from, by signal number; a signal that was ignored is left alone.
 struct sigaction g_previous[NSIG];
-bool g_installed[NSIG] = {};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flag");
+
+sigset_t EndSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kSignals) {
+        sigaddset(&set, signal);
+    }
+    return set;
+}
 
 void OnEndSignal(int signal) {
     const int savedErrno = errno;
@@ -46,16 +54,11 @@ void RemoveOnSignal(const std::string& path) {
     g_armed.store(true);
     struct sigaction action {};
     action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
+    action.sa_mask = EndSignalSet();
     for (const int signal : kSignals) {
-        sigaddset(&action.sa_mask, signal);
-    }
-    for (const int signal : kSignals) {
-        struct sigaction current {};
-        ::sigaction(signal, nullptr, &current);
-        g_installed[signal] = current.sa_handler != SIG_IGN;
-        if (g_installed[signal]) {
-            ::sigaction(signal, &action, &g_previous[signal]);
+        ::sigaction(signal, nullptr, &g_previous[signal]);
+        if (g_previous[signal].sa_handler != SIG_IGN) {
+            ::sigaction(signal, &action, nullptr);
         }
     }
 }
@@ -65,19 +68,14 @@ void Forget() {
         return;
     }
     for (const int signal : kSignals) {
-        if (g_installed[signal]) {
+        if (g_previous[signal].sa_handler != SIG_IGN) {
             ::sigaction(signal, &g_previous[signal], nullptr);
-            g_installed[signal] = false;
         }
     }
 }
 
 Hold::Hold() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : kSignals) {
-        sigaddset(&set, signal);
-    }
+    const sigset_t set = EndSignalSet();
     ::pthread_sigmask(SIG_BLOCK, &set, &m_previous);
 }
 

@@ -49,19 +49,27 @@ std::string DirectoryOf(const std::string& path) {
     return directory.empty() ? "." : directory;
 }
 
-// A fresh name beside the target for the program's own file, hidden and short, so that it fits wherever the
-// target's name fits.
-std::string RandomName(const std::string& directory, const std::string& path) {
+// Gives make fresh names in directory until it takes one (returns true) and returns that name; make fails with errno
+// EEXIST for a name that is taken. The names are hidden and short, so that they fit wherever the target's name fits.
+template <typename Make> std::string FreshName(const std::string& directory, const std::string& path, Make make) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    unsigned char random[6] = {};
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        throw FileError(ErrorKind::CannotWrite, path, errno);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
+        std::string name = directory + "/.tarvenne-";
+        for (const unsigned char byte : random) {
+            name += kLetters[byte % (sizeof kLetters - 1)];
+        }
+        if (make(name)) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            throw FileError(ErrorKind::CannotWrite, path, errno);
+        }
     }
-    std::string name = directory + "/.tarvenne-";
-    for (const unsigned char byte : random) {
-        name += kLetters[byte % (sizeof kLetters - 1)];
-    }
-    return name;
+    throw FileError(ErrorKind::CannotWrite, path, EEXIST);
 }
 
 // Extended attributes whose copy the process may be refused without the new file losing anything the user set:
@@ -239,38 +247,23 @@ private:
                 throw FileError(ErrorKind::CannotWrite, m_path, errno);
             }
         }
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = RandomName(directory, m_path);
-            const EndSignals::Hold hold;
+        const EndSignals::Hold hold;
+        m_tempPath = FreshName(directory, m_path, [this](const std::string& name) {
             m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-            if (m_fd >= 0) {
-                EndSignals::RemoveOnSignal(name);
-                m_tempPath = std::move(name);
-                return;
-            }
-            if (errno != EEXIST) {
-                throw FileError(ErrorKind::CannotWrite, m_path, errno);
-            }
-        }
-        throw FileError(ErrorKind::CannotWrite, m_path, EEXIST);
+            return m_fd >= 0;
+        });
+        EndSignals::RemoveOnSignal(m_tempPath);
     }
 
     // Gives the unnamed file a fresh name beside the target and returns it. Linking cannot replace a file, so the
     // name is a new one that the caller renames over the target.
     std::string LinkUnnamedFile() {
         const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = RandomName(DirectoryOf(m_target), m_path);
+        return FreshName(DirectoryOf(m_target), m_path, [&](const std::string& name) {
             // Through /proc for any user; without /proc, by the descriptor itself, which needs more privilege.
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-                (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
-                return name;
-            }
-            if (errno != EEXIST) {
-                throw FileError(ErrorKind::CannotWrite, m_path, errno);
-            }
-        }
-        throw FileError(ErrorKind::CannotWrite, m_path, EEXIST);
+            return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+                   (errno == ENOENT && ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
+        });
     }
 
     // After a rename the folder's entry is on the disk only once the folder itself is synced. The file has its name

@@ -1,4 +1,4 @@
-// Reaching the display, loading the on-screen module and the console stand-ins.
+// Reaching the display, loading the on-screen module, and the console in its place.
 #include "ScreenLoader.h"
 
 #include "Display.h"
@@ -94,29 +94,29 @@ std::optional<TarvenneScreen> ScreenLoader::Open() {
     return screen;
 }
 
-void OnDemandMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) {
-    if (const TarvenneScreen* screen = m_loader.Get()) {
+void ScreenLoader::Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) {
+    if (const TarvenneScreen* screen = Get()) {
         screen->msgBox(prompt.c_str(), static_cast<int>(style), title.c_str());
     } else {
         m_console.MsgBox(prompt, style, title);
     }
 }
 
-void OnDemandMessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
-    if (m_loader.Get() != nullptr) {
+void ScreenLoader::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+    if (Get() != nullptr) {
         MessageBox::ShowWithDetail(prompt, style, detail);
     } else {
         m_console.MsgBoxWithDetail(prompt, style, detail);
     }
 }
 
-void OnDemandMessageBox::Detail(const std::string& line) {
+void ScreenLoader::Detail(const std::string& line) {
     m_console.Detail(line);
 }
 
-bool OnDemandLauncher::ShowMainWindow() {
-    if (const TarvenneScreen* screen = m_loader.Get()) {
-        screen->showMainWindow(m_loader.ApplicationDirectory().c_str());
+bool ScreenLoader::ShowMainWindow() {
+    if (const TarvenneScreen* screen = Get()) {
+        screen->showMainWindow(m_applicationDirectory.c_str());
         return true;
     }
     PrintError({kNoDisplayAvailable, HasDisplay() ? "" : kNoneNamed, kNoWindow});

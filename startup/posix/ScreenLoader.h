@@ -1,5 +1,5 @@
-// Loads the on-screen module the first time something must be shown, and stands in for it on the console when
-// there is no display to show it on.
+// The screen of the Linux program: the on-screen module, loaded the first time something must be shown, and the
+// console in its place when there is no display to show it on.
 #pragma once
 
 #include "ConsoleMessageBox.h"
@@ -10,12 +10,14 @@
 #include <optional>
 #include <string>
 
-class ScreenLoader {
+// Message boxes on screen once a display answers; until then, and without one, on the console. The main window
+// opens on screen, or stderr says why it cannot.
+class ScreenLoader : public MessageBox, public MainWindowLauncher {
 public:
     // argc and argv are handed to the toolkit and must outlive the loader.
     ScreenLoader(int& argc, char** argv, std::string applicationDirectory);
     // Closes the screen, when it was opened.
-    ~ScreenLoader();
+    ~ScreenLoader() override;
     ScreenLoader(const ScreenLoader&) = delete;
     ScreenLoader& operator=(const ScreenLoader&) = delete;
 
@@ -24,7 +26,13 @@ public:
     // cannot be opened, or the module cannot be loaded.
     const TarvenneScreen* Get();
 
-    const std::string& ApplicationDirectory() const { return m_applicationDirectory; }
+    bool ShowMainWindow() override;
+    // On the error stream, whether or not the boxes are on screen: no box is shown for it.
+    void Detail(const std::string& line) override;
+
+protected:
+    void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
+    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
     std::optional<TarvenneScreen> Open();
@@ -34,32 +42,5 @@ private:
     std::string m_applicationDirectory;
     bool m_tried = false;
     std::optional<TarvenneScreen> m_screen;
-};
-
-// Message boxes on screen once a display answers; until then, and without one, on the console.
-class OnDemandMessageBox : public MessageBox {
-public:
-    explicit OnDemandMessageBox(ScreenLoader& loader) : m_loader(loader) {}
-
-    // On the error stream, whether or not the boxes are on screen: no box is shown for it.
-    void Detail(const std::string& line) override;
-
-protected:
-    void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
-    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
-
-private:
-    ScreenLoader& m_loader;
     ConsoleMessageBox m_console;
-};
-
-// Opens the main window on screen, or says on stderr why it cannot.
-class OnDemandLauncher : public MainWindowLauncher {
-public:
-    explicit OnDemandLauncher(ScreenLoader& loader) : m_loader(loader) {}
-
-    bool ShowMainWindow() override;
-
-private:
-    ScreenLoader& m_loader;
 };

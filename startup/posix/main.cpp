@@ -21,9 +21,7 @@ int main(int argc, char** argv) {
     ScreenLoader screen(argc, argv, applicationDirectory);
     {
         // The start-up form is gone once it has handed over to the main window.
-        OnDemandMessageBox messageBox(screen);
-        OnDemandLauncher launcher(screen);
-        frmStart start(argumentText, messageBox, launcher, applicationDirectory);
+        frmStart start(argumentText, screen, screen, applicationDirectory);
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }
