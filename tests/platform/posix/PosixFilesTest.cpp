@@ -107,6 +107,17 @@ TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
     EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
 }
 
+// The system's reason reaches the message, with or without unnamed files.
+TEST(PosixTextStream, AFolderThatIsNotThereIsTheReason) {
+    TempDir dir;
+    for (const bool unnamedFiles : {true, false}) {
+        PosixFiles files(unnamedFiles);
+        const Error error = ErrorOf([&] { files.CreateTextFile(dir / "missing/itemlist.conf"); });
+        EXPECT_EQ(error.Kind(), ErrorKind::CannotWrite);
+        EXPECT_EQ(error.what(), dir / "missing/itemlist.conf: No such file or directory") << unnamedFiles;
+    }
+}
+
 // Whether two paths name one file goes by the file, not by how the path is written; a folder is found with or
 // without its separator.
 TEST(PosixTextStream, TellsFilesAndFoldersByWhatTheyAre) {
