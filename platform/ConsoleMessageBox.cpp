@@ -31,7 +31,7 @@ void ConsoleMessageBox::Show(const std::string& prompt, MsgBoxStyle style, const
     Print(style == MsgBoxStyle::Critical, text);
 }
 
-void ConsoleMessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+void ConsoleMessageBox::MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
     Show(prompt, style, ApplicationTitle());
     for (std::size_t start = 0; start < detail.size();) {
         const std::size_t end = std::min(detail.find("\r\n", start), detail.size());

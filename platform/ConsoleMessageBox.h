@@ -12,13 +12,13 @@ public:
     ConsoleMessageBox() = default;
     ConsoleMessageBox(std::ostream& out, std::ostream& err);
 
+    // The detail's lines on the error stream, each after the program's name.
+    void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
     // A line on the error stream.
     void Detail(const std::string& line) override;
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
-    // The detail's lines on the error stream, each after the program's name.
-    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
     // The line and a line break on the error or the output stream, flushed.

@@ -13,9 +13,5 @@ void MessageBox::MsgBox(const std::string& prompt, MsgBoxStyle style, const std:
 }
 
 void MessageBox::MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
-    ShowWithDetail(prompt, style, detail);
-}
-
-void MessageBox::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
     Show(prompt + "\r\n\r\n" + detail, style, ApplicationTitle());
 }

@@ -25,7 +25,7 @@ public:
     // A message with the application title and a detail that explains it: on screen the detail follows the prompt
     // in the same box, after a blank line; on the console the prompt is printed as any other and the detail goes to
     // the error stream.
-    void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
+    virtual void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
 
     // A line for a user who wants to know more, such as a warning about a file already written, on the error stream
     // where the program has one; no box is shown for it.
@@ -33,5 +33,4 @@ public:
 
 protected:
     virtual void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) = 0;
-    virtual void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail);
 };

@@ -102,9 +102,9 @@ void ScreenLoader::Show(const std::string& prompt, MsgBoxStyle style, const std:
     }
 }
 
-void ScreenLoader::ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
+void ScreenLoader::MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
     if (Get() != nullptr) {
-        MessageBox::ShowWithDetail(prompt, style, detail);
+        MessageBox::MsgBoxWithDetail(prompt, style, detail);
     } else {
         m_console.MsgBoxWithDetail(prompt, style, detail);
     }

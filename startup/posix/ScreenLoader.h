@@ -27,12 +27,12 @@ public:
     const TarvenneScreen* Get();
 
     bool ShowMainWindow() override;
+    void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
     // On the error stream, whether or not the boxes are on screen: no box is shown for it.
     void Detail(const std::string& line) override;
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
-    void ShowWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
 
 private:
     std::optional<TarvenneScreen> Open();

@@ -50,9 +50,6 @@ QFont WindowFont() {
     font.setStyleHint(QFont::SansSerif); // where Tahoma is missing, a close sans-serif font stands in
     font.setPointSizeF(frmMain::kFont.points);
     font.setWeight(static_cast<QFont::Weight>(frmMain::kFont.weight));
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
     return font;
 }
 
