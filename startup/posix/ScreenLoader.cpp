@@ -3,10 +3,7 @@
 
 #include "Display.h"
 
-#include <cstdio>
 #include <dlfcn.h>
-#include <initializer_list>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -16,22 +13,13 @@ namespace {
 #define TARVENNE_MODULE_FROM_BINARY "../lib/tarvenne"
 #endif
 
-// A line on stderr, in parts. Through the C library rather than std::cerr: <iostream> would be set up before main
-// in every run, also in the many that never print.
-void PrintError(std::initializer_list<std::string_view> parts) {
-    for (const std::string_view part : parts) {
-        std::fwrite(part.data(), 1, part.size(), stderr);
-    }
-    std::fflush(stderr);
-}
-
 constexpr const char* kCannotReach = "Tarvenne: the display cannot be reached: ";
 constexpr const char* kCannotOpen = "Tarvenne: the display cannot be opened: ";
 constexpr const char* kCannotLoad = "Tarvenne: the window module cannot be loaded: ";
 constexpr const char* kNoDisplayAvailable = "Tarvenne: no graphical display is available";
 constexpr const char* kNoneNamed = " (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 constexpr const char* kNoWindow = ", so the main window cannot open.\n"
-                                  "To convert without a window: tarvenne -in FILE -out DIRECTORY/ -type yzrk [-s]\n";
+                                  "To convert without a window: tarvenne -in FILE -out DIRECTORY/ -type yzrk [-s]";
 constexpr std::size_t kReasonSize = 512;
 
 void* LoadModule(const std::string& applicationDirectory, std::string& error) {
@@ -74,7 +62,7 @@ std::optional<TarvenneScreen> ScreenLoader::Open() {
     }
     const DisplayReach reach = ReachDisplay();
     if (!reach.reachable) {
-        PrintError({kCannotReach, reach.unreachable, "\n"});
+        Detail(kCannotReach + reach.unreachable);
         return std::nullopt;
     }
     std::string error;
@@ -82,13 +70,13 @@ std::optional<TarvenneScreen> ScreenLoader::Open() {
     const auto open =
         module != nullptr ? reinterpret_cast<decltype(&TarvenneOpenScreen)>(::dlsym(module, kOpenScreenName)) : nullptr;
     if (open == nullptr) {
-        PrintError({kCannotLoad, module != nullptr ? std::string_view(::dlerror()) : std::string_view(error), "\n"});
+        Detail(kCannotLoad + (module != nullptr ? std::string(::dlerror()) : error));
         return std::nullopt;
     }
     TarvenneScreen screen{};
     char reason[kReasonSize] = {};
     if (open(&m_argc, m_argv, reach.platform.c_str(), &screen, reason, sizeof reason) == 0) {
-        PrintError({kCannotOpen, reason, "\n"});
+        Detail(kCannotOpen + std::string(reason));
         return std::nullopt;
     }
     return screen;
@@ -119,6 +107,6 @@ bool ScreenLoader::ShowMainWindow() {
         screen->showMainWindow(m_applicationDirectory.c_str());
         return true;
     }
-    PrintError({kNoDisplayAvailable, HasDisplay() ? "" : kNoneNamed, kNoWindow});
+    Detail(kNoDisplayAvailable + std::string(HasDisplay() ? "" : kNoneNamed) + kNoWindow);
     return false;
 }
