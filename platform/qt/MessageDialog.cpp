@@ -95,10 +95,6 @@ PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
                    static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
 }
 
-QSize PromptView::sizeHint() const {
-    return m_size;
-}
-
 void PromptView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QFontMetricsF metrics(font());

@@ -21,8 +21,8 @@ class PromptView : public QWidget {
 public:
     PromptView(const QString& prompt, int maximumWidth, QWidget* parent = nullptr);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize sizeHint() const override { return m_size; }
+    QSize minimumSizeHint() const override { return m_size; }
 
     // Lines of the prompt as shown, and where each TAB-separated run of a line starts, in pixels.
     const QStringList& Lines() const { return m_lines; }

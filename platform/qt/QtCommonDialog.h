@@ -7,9 +7,7 @@
 
 class QWidget;
 
-// Turns a filter of bar-separated description and pattern pairs ("Text files (*.txt)| *.txt") into Qt name
-// filters that show each description and match its patterns. Spaces around a pattern do not count; several
-// patterns are separated by ";".
+// Qt name filters for the entries of a filter (FilterEntries), each showing its description and matching its patterns.
 QStringList NameFiltersFromFilter(const std::string& filter);
 
 class QtCommonDialog : public CommonDialog {
