@@ -5,82 +5,41 @@
 
 #include "Error.h"
 
-#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <future>
 #include <memory>
 #include <netdb.h>
-#include <poll.h>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr int kFirstX11Port = 6000;
 constexpr const char* kHungUp = "closed the connection without answering";
 
 // The X connection setup, least significant byte first, protocol 11.0, without authorization. Any reply (success,
 // failure, or a demand to authenticate) shows that a server is there.
 constexpr std::string_view kXSetup{"l\0\13\0\0\0\0\0\0\0\0\0", 12};
 
-// Wayland: wl_display (object 1) sync (request 0, 12 bytes) with a new wl_callback (object 2), whose done event (0)
-// is the compositor's first message once it has handled the request. Words are in the machine's byte order.
-constexpr std::uint32_t kCallback = 2;
-constexpr std::uint32_t kDone = 0;
-constexpr std::uint32_t kWaylandSync[] = {1, 12 << 16, kCallback};
+// Wayland: wl_display (object 1) sync (request 0, 12 bytes) with a new wl_callback (object 2), whose done event (0,
+// 12 bytes) is the compositor's first message once it has handled the request. Words are in the machine's byte order.
+constexpr std::uint32_t kWaylandSync[] = {1, 12 << 16, 2};
+constexpr std::uint32_t kWaylandDone[] = {2, 12 << 16};
 
-using Answered = bool (*)(std::string_view reply);
-
-bool XAnswered(std::string_view reply) {
-    return !reply.empty();
-}
-
-bool WaylandAnswered(std::string_view reply) {
-    std::uint32_t header[2] = {};
-    std::memcpy(header, reply.data(), std::min(reply.size(), sizeof header));
-    return reply.size() >= sizeof header && header[0] == kCallback && (header[1] & 0xffff) == kDone;
-}
-
-std::string Late(const char* what) {
-    return std::string(what) + " within " + std::to_string(kDisplayAnswerTime.count()) + " s";
-}
-
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// False when the deadline passes before the socket is ready.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
-    pollfd wait{fd, events, 0};
-    int ready = 0;
-    while ((ready = ::poll(&wait, 1, MillisecondsLeft(deadline))) < 0 && errno == EINTR) {
-    }
-    return ready > 0;
-}
-
-// A socket connected to the address before the deadline, or -1 with why not in reason.
-int Connect(const sockaddr* address, socklen_t length, Clock::time_point deadline, std::string& reason) {
-    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    int error = fd < 0 || ::connect(fd, address, length) != 0 ? errno : 0;
-    if (error == EINPROGRESS && WaitFor(fd, POLLOUT, deadline)) {
-        socklen_t size = sizeof error;
-        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
-    }
-    if (error == 0) {
+// A connected socket, or -1 with why not in reason.
+int Connect(const sockaddr* address, socklen_t length, std::string& reason) {
+    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, address, length) == 0) {
         return fd;
     }
-    reason = error == EINPROGRESS ? Late("did not answer") : SystemReason(error);
+    reason = SystemReason(errno);
     if (fd >= 0) {
         ::close(fd);
     }
@@ -88,97 +47,61 @@ int Connect(const sockaddr* address, socklen_t length, Clock::time_point deadlin
 }
 
 // A local socket; an abstract one when the name starts with a NUL.
-int ConnectLocal(const std::string& path, Clock::time_point deadline, std::string& reason) {
+int ConnectLocal(const std::string& path, std::string& reason) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
+    if (path.size() >= sizeof address.sun_path) {
         reason = SystemReason(ENAMETOOLONG);
         return -1;
     }
-    std::memcpy(address.sun_path, path.data(), path.size());
+    path.copy(address.sun_path, path.size());
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (path[0] != '\0'));
-    return Connect(reinterpret_cast<const sockaddr*>(&address), length, deadline, reason);
+    return Connect(reinterpret_cast<const sockaddr*>(&address), length, reason);
 }
 
-// A host name looked up in the background (getaddrinfo_a), so that a name server that does not answer costs no more
-// than the deadline.
-struct LookUp {
-    std::string host;
-    std::string service;
-    addrinfo hints;
-    gaicb request;
-};
-// A look-up that outlived its deadline goes on writing into what it was given, which therefore stays.
-LookUp* g_outlived = nullptr;
-
-int ConnectTcp(const std::string& host, int port, Clock::time_point deadline, std::string& reason) {
-    auto lookUp = std::make_unique<LookUp>(LookUp{host, std::to_string(port), {}, {}});
-    lookUp->hints.ai_socktype = SOCK_STREAM;
-    lookUp->request.ar_name = lookUp->host.c_str();
-    lookUp->request.ar_service = lookUp->service.c_str();
-    lookUp->request.ar_request = &lookUp->hints;
-    gaicb* requests[] = {&lookUp->request};
-    int status = ::getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr);
-    if (status == 0) {
-        while ((status = ::gai_error(requests[0])) == EAI_INPROGRESS && MillisecondsLeft(deadline) > 0) {
-            const int left = MillisecondsLeft(deadline);
-            const timespec wait{left / 1000, left % 1000 * 1000000L};
-            ::gai_suspend(requests, 1, &wait);
-        }
-    }
-    if (status == EAI_INPROGRESS) {
-        if (::gai_cancel(requests[0]) == EAI_NOTCANCELED) {
-            g_outlived = lookUp.release();
-        }
-        reason = Late("its host name did not resolve");
-        return -1;
-    }
+// resolving is set while the host name is looked up, so that a caller tired of waiting can tell which step it was.
+int ConnectTcp(const std::string& host, int port, std::atomic<bool>& resolving, std::string& reason) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    resolving = true;
+    const int status = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    resolving = false;
     if (status != 0) {
         reason = ::gai_strerror(status);
         return -1;
     }
     int fd = -1;
-    for (const addrinfo* a = lookUp->request.ar_result; a != nullptr && fd < 0; a = a->ai_next) {
-        fd = Connect(a->ai_addr, a->ai_addrlen, deadline, reason);
+    for (const addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+        fd = Connect(a->ai_addr, a->ai_addrlen, reason);
     }
-    ::freeaddrinfo(lookUp->request.ar_result);
+    ::freeaddrinfo(found);
     return fd;
 }
 
-// Sends the request on the connected socket and reads until the reply is answered, then hangs up. Empty when the
-// server answered before the deadline; otherwise why not.
-std::string Talk(int fd, std::string_view request, Answered answered, Clock::time_point deadline) {
-    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0) {
-        return errno == EPIPE || errno == ECONNRESET ? kHungUp : SystemReason(errno);
-    }
+// Sends the request and reads until the reply starts with answer (any reply will do for an empty one), then hangs
+// up. Empty when the server answered; otherwise why not.
+std::string Exchange(int fd, std::string_view request, std::string_view answer) {
     std::string reply;
-    while (!answered(reply)) {
-        if (!WaitFor(fd, POLLIN, deadline)) {
-            return Late("did not answer");
-        }
+    ssize_t got = ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    while (got > 0 && (reply.empty() || !reply.starts_with(answer))) {
         char buffer[256];
-        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-        if (got == 0 || (got < 0 && errno == ECONNRESET)) {
-            return kHungUp;
-        }
-        if (got < 0 && errno != EINTR) {
-            return SystemReason(errno);
+        while ((got = ::recv(fd, buffer, sizeof buffer, 0)) < 0 && errno == EINTR) {
         }
         reply.append(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
     }
-    return {};
-}
-
-std::string Exchange(int fd, std::string_view request, Answered answered, Clock::time_point deadline) {
-    const std::string reason = Talk(fd, request, answered, deadline);
+    const int error = errno;
     ::close(fd);
-    return reason;
+    if (got > 0) {
+        return {};
+    }
+    return got == 0 || error == EPIPE || error == ECONNRESET ? kHungUp : SystemReason(error);
 }
 
 // DISPLAY is [protocol/][host]:number[.screen]: no host (or "unix") is the local server's socket, in the abstract
 // namespace or in /tmp/.X11-unix, a host is reached over TCP on port 6000 + number, and a path before the colon is
 // the socket itself.
-std::string ReachX(const std::string& display, Clock::time_point deadline) {
+std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     const std::size_t colon = display.rfind(':');
     std::string host = display.substr(0, colon == std::string::npos ? 0 : colon);
     std::string protocol;
@@ -187,51 +110,58 @@ std::string ReachX(const std::string& display, Clock::time_point deadline) {
         host.erase(0, slash + 1);
     }
     const char* end = display.data() + display.size();
-    unsigned displayNumber = 0;
-    const auto [after, error] = std::from_chars(display.data() + colon + 1, end, displayNumber);
-    if (colon == std::string::npos || error != std::errc() || displayNumber > 0xffff ||
-        (after != end && *after != '.')) {
+    unsigned number = 0;
+    const auto [after, error] = std::from_chars(display.data() + colon + 1, end, number);
+    if (colon == std::string::npos || error != std::errc() || number > 0xffff || (after != end && *after != '.')) {
         return SystemReason(EINVAL);
     }
+    const bool path = host.starts_with('/');
+    const bool local = !path && protocol != "tcp" && (host.empty() || host == "unix");
+    const std::string socket = path ? host : "/tmp/.X11-unix/X" + std::to_string(number);
     std::string reason;
     int fd = -1;
-    if (!host.empty() && host[0] == '/') {
-        fd = ConnectLocal(host, deadline, reason);
-    } else {
-        const bool local = protocol != "tcp" && (host.empty() || host == "unix");
-        if (local) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(displayNumber);
-            fd = ConnectLocal(std::string(1, '\0') + socket, deadline, reason);
-            if (fd < 0) {
-                fd = ConnectLocal(socket, deadline, reason);
-            }
-        }
-        if (fd < 0 && !(local && (protocol == "unix" || host == "unix"))) {
-            fd = ConnectTcp(host.empty() ? "localhost" : host, kFirstX11Port + static_cast<int>(displayNumber),
-                            deadline, reason);
-        }
+    if (local) {
+        fd = ConnectLocal('\0' + socket, reason);
     }
-    return fd < 0 ? reason : Exchange(fd, kXSetup, XAnswered, deadline);
+    if (fd < 0 && (path || local)) {
+        fd = ConnectLocal(socket, reason);
+    }
+    if (fd < 0 && !path && !(local && (protocol == "unix" || host == "unix"))) {
+        fd = ConnectTcp(host.empty() ? "localhost" : host, 6000 + static_cast<int>(number), resolving, reason);
+    }
+    return fd < 0 ? reason : Exchange(fd, kXSetup, {});
 }
 
 // WAYLAND_DISPLAY names a socket in XDG_RUNTIME_DIR, or is the socket's absolute path.
-std::string ReachWayland(const std::string& display, Clock::time_point deadline) {
-    std::string path = display;
-    if (display[0] != '/') {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        if (runtime == nullptr || *runtime == '\0') {
-            return SystemReason(ENOENT);
-        }
-        path = std::string(runtime) + "/" + display;
+std::string ReachWayland(const std::string& display, std::atomic<bool>& /*resolving*/) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!display.starts_with('/') && (runtime == nullptr || *runtime == '\0')) {
+        return SystemReason(ENOENT);
     }
     std::string reason;
-    const int fd = ConnectLocal(path, deadline, reason);
+    const int fd = ConnectLocal(display.starts_with('/') ? display : std::string(runtime) + "/" + display, reason);
     const std::string_view sync(reinterpret_cast<const char*>(kWaylandSync), sizeof kWaylandSync);
-    return fd < 0 ? reason : Exchange(fd, sync, WaylandAnswered, deadline);
+    const std::string_view done(reinterpret_cast<const char*>(kWaylandDone), sizeof kWaylandDone);
+    return fd < 0 ? reason : Exchange(fd, sync, done);
 }
 
-const char* Named(const char* name) {
-    const char* value = std::getenv(name);
+// One display's check, shared by the thread that runs it and the caller that waits for it.
+struct Check {
+    std::promise<std::string> done;
+    std::future<std::string> reason = done.get_future();
+    std::atomic<bool> resolving{false};
+};
+
+// Runs the check in a thread of its own that nobody joins: one whose server never answers stays blocked until the
+// process ends, holding its share of the check.
+std::shared_ptr<Check> Start(std::string (*reach)(const std::string&, std::atomic<bool>&), std::string display) {
+    auto check = std::make_shared<Check>();
+    std::thread([check, reach, display] { check->done.set_value(reach(display, check->resolving)); }).detach();
+    return check;
+}
+
+const char* Named(const char* variable) {
+    const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
@@ -242,16 +172,22 @@ bool HasDisplay() {
 }
 
 DisplayReach ReachDisplay() {
-    const Clock::time_point deadline = Clock::now() + kDisplayAnswerTime;
+    const auto deadline = std::chrono::steady_clock::now() + kDisplayAnswerTime;
     const char* x = Named("DISPLAY");
     const char* wayland = Named("WAYLAND_DISPLAY");
-    // Side by side, so that one display that keeps the check waiting leaves the other its full time.
-    std::future<std::string> xReason =
-        std::async(std::launch::async, [x, deadline] { return x != nullptr ? ReachX(x, deadline) : ""; });
-    const std::string waylandReason = wayland != nullptr ? ReachWayland(wayland, deadline) : "";
+    // Side by side, so that one display that keeps its check waiting leaves the other its full time.
+    const auto xCheck = x != nullptr ? Start(ReachX, x) : nullptr;
+    const auto waylandCheck = wayland != nullptr ? Start(ReachWayland, wayland) : nullptr;
 
     DisplayReach reach;
-    const auto note = [&reach](const char* name, const char* value, const char* platform, const std::string& reason) {
+    const auto note = [&reach, deadline](const char* name, const char* value, const char* platform, Check& check) {
+        std::string reason;
+        if (check.reason.wait_until(deadline) == std::future_status::ready) {
+            reason = check.reason.get();
+        } else {
+            reason = std::string(check.resolving ? "its host name did not resolve" : "did not answer") + " within " +
+                     std::to_string(kDisplayAnswerTime.count()) + " s";
+        }
         if (reason.empty()) {
             // When both answer, the toolkit chooses.
             reach.platform = reach.reachable ? "" : platform;
@@ -262,10 +198,10 @@ DisplayReach ReachDisplay() {
         }
     };
     if (x != nullptr) {
-        note("DISPLAY", x, "xcb", xReason.get());
+        note("DISPLAY", x, "xcb", *xCheck);
     }
     if (wayland != nullptr) {
-        note("WAYLAND_DISPLAY", wayland, "wayland", waylandReason);
+        note("WAYLAND_DISPLAY", wayland, "wayland", *waylandCheck);
     }
     return reach;
 }
