@@ -1,6 +1,5 @@
-// Reaching the X and Wayland display servers that the environment names, without any toolkit: a display that is
-// named but gone (an ssh session without X forwarding, a scheduled job that inherited DISPLAY), or that takes the
-// connection and never answers (a stopped server, a suspended remote session), is found here, within a bound.
+// Reaching the display servers the environment names: a display that is gone (an ssh session without X forwarding, a
+// job that inherited DISPLAY) or that never answers (a stopped server, a suspended remote session) is found here.
 #include "Display.h"
 
 #include "Error.h"
