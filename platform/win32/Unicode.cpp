@@ -1,21 +1,17 @@
 // Conversions between UTF-8 and UTF-16 through the system's own converter.
 #include "Unicode.h"
 
-#include <climits>
+#include <utility>
 #include <windows.h>
 
 namespace {
 
 // The system's converter counts in int: longer text than that is no name and no message this program handles.
-bool FitsInt(std::size_t size) {
-    return size <= static_cast<std::size_t>(INT_MAX);
-}
-
 std::optional<std::wstring> Widen(std::string_view text, DWORD flags) {
     if (text.empty()) {
         return std::wstring();
     }
-    if (!FitsInt(text.size())) {
+    if (!std::in_range<int>(text.size())) {
         return std::nullopt;
     }
     const int size = static_cast<int>(text.size());
@@ -41,7 +37,7 @@ std::optional<std::wstring> ExactWideFromUtf8(std::string_view text) {
 }
 
 std::string Utf8FromWide(std::wstring_view text) {
-    if (text.empty() || !FitsInt(text.size())) {
+    if (text.empty() || !std::in_range<int>(text.size())) {
         return std::string();
     }
     const int size = static_cast<int>(text.size());
