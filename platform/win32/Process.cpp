@@ -8,15 +8,16 @@
 #include <windows.h>
 
 std::string ArgumentTextOf(std::wstring_view commandLine) {
+    constexpr std::wstring_view kBlanks = L" \t";
     std::size_t i = 0;
     bool quoted = false;
-    while (i < commandLine.size() && (quoted || (commandLine[i] != L' ' && commandLine[i] != L'\t'))) {
+    while (i < commandLine.size() && (quoted || kBlanks.find(commandLine[i]) == std::wstring_view::npos)) {
         if (commandLine[i] == L'"') {
             quoted = !quoted;
         }
         ++i;
     }
-    const std::size_t start = commandLine.find_first_not_of(L" \t", i);
+    const std::size_t start = commandLine.find_first_not_of(kBlanks, i);
     return start == std::wstring_view::npos ? std::string() : Utf8FromWide(commandLine.substr(start));
 }
 
