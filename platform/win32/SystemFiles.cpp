@@ -31,20 +31,21 @@ Handle Own(HANDLE handle) {
     return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-bool IsLetter(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+// A full path on a drive, C:\x.
+bool IsDrivePath(std::wstring_view path) {
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
-// The errors a file shows while another program (a virus scanner, the indexer, a backup) holds it for a moment, or
-// while its deletion is pending: worth another try.
+// The errors of a file that another program (a virus scanner, the indexer, a backup) holds for a moment, or whose
+// deletion is pending (that answers ERROR_ACCESS_DENIED too): worth another try.
 bool IsPassingError(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || // also what a file whose deletion is pending answers
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ||
            error == ERROR_DELETE_PENDING || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Paces the attempts of one operation on a file another program may hold: about a second in all, the pauses growing
-// from a few milliseconds, so that a brief hold costs little and a lasting one ends the operation soon.
+// Paces the attempts of one operation on a file another program may hold: about a second in all, in pauses growing
+// from a few milliseconds, so that a brief hold costs little and a lasting one fails soon.
 class BusyRetry {
 public:
     // After a pause, true when the error passes and there is time for another attempt.
@@ -63,7 +64,8 @@ private:
     DWORD m_pause = 10;
 };
 
-// A path the system writes into a buffer: the buffer grows until the whole path fits. Nothing when the call fails.
+// A path the system writes into a buffer that grows until the path fits; nothing when the call fails. Too small a
+// buffer, the call returns the length it needs, counting the terminating NUL.
 template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
     std::wstring text(MAX_PATH, L'\0');
     for (;;) {
@@ -71,7 +73,6 @@ template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
         if (length == 0) {
             return std::nullopt;
         }
-        // Too small a buffer: the length asked for counts the terminating NUL.
         if (length < text.size()) {
             text.resize(length);
             return text;
@@ -80,14 +81,14 @@ template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
     }
 }
 
-// Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...). The
-// temporary file's name may be longer than the target's, so the long form starts a little before that limit.
+// Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...); it starts a
+// little before, as the temporary file's name may be longer than the target's.
 std::wstring LongPathForm(std::wstring full) {
     constexpr std::size_t kRoomForTheTemporaryName = 20;
     if (full.size() + kRoomForTheTemporaryName < MAX_PATH) {
         return full;
     }
-    if (full.size() >= 3 && IsLetter(full[0]) && full[1] == L':' && full[2] == L'\\') {
+    if (IsDrivePath(full)) {
         return L"\\\\?\\" + full;
     }
     if (full.starts_with(L"\\\\") && !full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\.\\")) {
@@ -96,8 +97,8 @@ std::wstring LongPathForm(std::wstring full) {
     return full;
 }
 
-// The full UTF-16 path of a UTF-8 path. An empty name, a name that is not valid UTF-8 or one that holds a NUL (it
-// would name another file) raises kind, as does a path the system cannot make full.
+// The full UTF-16 path of a UTF-8 path. Raises kind for an empty name, one that is not valid UTF-8 or holds a NUL (it
+// would name another file), or one the system cannot make full.
 std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
     if (path.empty()) {
         throw Error(kind, "no file name was given");
@@ -114,8 +115,7 @@ std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
     return LongPathForm(std::move(*full));
 }
 
-// Opened for no access at all, which no other program's sharing refuses, only to ask what the file is. A folder
-// opens too.
+// Opened for no access, which no other program's sharing refuses, only to ask what the file (or folder) is.
 Handle OpenForNoAccess(const std::wstring& path) {
     return Own(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -413,9 +413,8 @@ bool IsDevicePath(std::wstring_view fullPath) {
         return false;
     }
     const std::wstring_view rest = fullPath.substr(4);
-    const bool onDrive = rest.size() >= 3 && IsLetter(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
     const bool onShare = rest.size() >= 4 && ::CompareStringOrdinal(rest.data(), 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL;
-    return !onDrive && !onShare;
+    return !IsDrivePath(rest) && !onShare;
 }
 
 FileSystemObject& SystemFiles() {
