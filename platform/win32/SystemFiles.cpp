@@ -1,6 +1,6 @@
 // The files of a Windows system, over the W functions: input read through one handle that others may share; output
-// written into a new file beside its target, which the system deletes if the program ends before it is in place,
-// made durable, and only then put in the target's place.
+// written into a new file beside its target, deleted by the system if the program ends first, made durable, and only
+// then put in the target's place.
 #include "FileSystemObject.h"
 
 #include "Error.h"
@@ -126,9 +126,8 @@ bool IsRegularFile(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The full path of the file the output takes the place of, after refusing what it must not replace: a device, a
-// folder, a read-only file. A symbolic link is followed, so that the file it points to is replaced and the link
-// stays. A missing target is fine, it is created; one that another program holds is waited for at Commit.
+// The full path of the file the output replaces; refuses a device, a folder or a read-only file. A symbolic link is
+// followed, so the file it points to is replaced and the link stays; a missing or busy target is left to Commit.
 std::wstring CheckedTarget(const std::string& path) {
     const std::wstring target = FullNativePath(path, ErrorKind::CannotWrite);
     if (IsDevicePath(target)) {
@@ -162,9 +161,8 @@ std::wstring CheckedTarget(const std::string& path) {
     return target;
 }
 
-// ReplaceFileW carries the old file's attributes over on Windows; Wine's does not, so they are set again where they
-// were lost. Only a courtesy: the new content is in place either way. Not the archive bit: the content has changed,
-// and backups look for exactly that bit.
+// Sets again the old file's attributes that Wine's ReplaceFileW does not carry over (Windows' does); only a courtesy.
+// Not the archive bit: the content has changed, and backups look for exactly that bit.
 void KeepAttributes(const std::wstring& path, DWORD old) {
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     constexpr DWORD kSettable =
@@ -235,9 +233,8 @@ public:
                 throw FileError(ErrorKind::CannotWrite, m_path, static_cast<int>(error));
             }
         }
-        // Marked for deletion from the start: however the program ends before the file is in place, End task and a
-        // crash included, the system deletes it as it closes the program's handles. Where the file system cannot mark
-        // it, the file is deleted by name when the writer goes.
+        // Marked for deletion: however the program ends before the file is in place (End task, a crash), the system
+        // deletes it with the program's handles. Where the file system cannot mark it, the destructor deletes it.
         m_marked = MarkForDeletion(true);
     }
 
@@ -290,10 +287,9 @@ private:
         return ::SetFileInformationByHandle(m_file.get(), FileDispositionInfo, &info, sizeof info) != 0;
     }
 
-    // One attempt at putting the complete file in the target's place: ReplaceFileW over an existing file, which
-    // keeps its attributes and security, or a move to a new name. Returns 0, ERROR_FILE_READ_ONLY for a target made
-    // read-only meanwhile, or the system's error. The file stays marked for deletion until the target is free, and
-    // is marked again when the attempt fails.
+    // One attempt at putting the file in the target's place: ReplaceFileW, keeping the old file's attributes and
+    // security, or a move to a new name. Returns 0, ERROR_FILE_READ_ONLY or the system's error. The file stays
+    // marked for deletion until the target is free, and is marked again when the attempt fails.
     DWORD PutInPlace() {
         const DWORD attributes = ::GetFileAttributesW(m_target.c_str());
         const bool replacing = attributes != INVALID_FILE_ATTRIBUTES;
@@ -342,13 +338,12 @@ class Win32Files : public FileSystemObject {
 public:
     TextStream OpenTextFile(const std::string& path) override {
         const std::wstring full = FullNativePath(path, ErrorKind::CannotOpen);
-        // A device is refused by its name, before it is opened: opening a pipe would connect to it, and reading a
-        // console or a port would wait for input.
+        // A device is refused by its name: opening a pipe would connect to it, reading a console or port would wait.
         if (IsDevicePath(full)) {
             throw Error(ErrorKind::CannotOpen, path + kNotRegular);
         }
-        // Others may go on reading, writing and deleting the file while it is read, as they may with any editor's
-        // open file. A folder opens too, and is turned down below.
+        // Others may go on reading, writing and deleting the file, as with any editor's open file. A folder opens too,
+        // and is turned down below.
         Handle file;
         BusyRetry retry;
         while (!(file = Own(::CreateFileW(full.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,

@@ -20,9 +20,7 @@ std::optional<std::wstring> Widen(std::string_view text, DWORD flags) {
         return std::nullopt;
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (::MultiByteToWideChar(CP_UTF8, flags, text.data(), size, wide.data(), length) != length) {
-        return std::nullopt;
-    }
+    ::MultiByteToWideChar(CP_UTF8, flags, text.data(), size, wide.data(), length);
     return wide;
 }
 
