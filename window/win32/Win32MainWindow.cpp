@@ -1,5 +1,4 @@
-// The main window's controls and menus in plain Win32, built from frmMain's description and laid out for the DPI of
-// the monitor the window is on.
+// The main window's controls and menus in plain Win32, built from frmMain's description and laid out for its DPI.
 #include "Win32MainWindow.h"
 
 #include "Resources.h"
@@ -46,8 +45,7 @@ HFONT CreateWindowFont(UINT dpi) {
     const int hundredthsOfPoint = static_cast<int>(frmMain::kFont.points * 100 + 0.5);
     font.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 72 * 100);
     font.lfWeight = frmMain::kFont.weight;
-    // ANSI_CHARSET and the default precisions and quality are 0. Where Tahoma is missing, the font mapper picks a
-    // sans-serif font of the same size.
+    // ANSI_CHARSET and the default precisions and quality are 0; without Tahoma, the mapper picks a sans-serif font.
     font.lfPitchAndFamily = FF_SWISS;
     const std::wstring face = WideFromUtf8(frmMain::kFont.face);
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
@@ -126,8 +124,7 @@ struct Win32MainWindow::State {
         AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
         SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        // A menu bar that does not fit on one line takes more height than AdjustWindowRectEx counts: make up the
-        // difference, so that the client area keeps its size.
+        // A menu bar wrapped onto more lines takes more height than AdjustWindowRectEx counts: make up the difference.
         RECT client{};
         GetClientRect(window, &client);
         const int missingWidth = width - (client.right - client.left);
@@ -151,8 +148,7 @@ struct Win32MainWindow::State {
             // Enter presses the button, wherever the focus is.
             return MAKELRESULT(kButtonId, DC_HASDEFID);
         case WM_SETFOCUS:
-            // The window itself takes no keys: the focus goes on to the one control that takes it, also when the
-            // window comes back to the front after a message box or a dialog.
+            // The window takes no keys: the focus goes on to the button, also on coming back after a box or a dialog.
             if (cmdYzToRKL != nullptr) {
                 SetFocus(cmdYzToRKL);
             }
