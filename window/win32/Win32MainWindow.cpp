@@ -265,9 +265,7 @@ int Win32MainWindow::RunMessageLoop() {
 }
 
 void Win32MainWindow::InitCommonControls() {
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_STANDARD_CLASSES;
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
