@@ -217,14 +217,9 @@ public:
     // target is the full path of the file to replace or create; path is how the caller named it, for messages.
     Win32Writer(std::wstring target, std::string path) : m_target(std::move(target)), m_path(std::move(path)) {
         static std::mt19937 random{std::random_device{}()};
-        constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-        std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
         for (int attempt = 0; !m_file; ++attempt) {
-            // Short and fixed in shape, so that the name fits wherever the target's name fits.
-            m_temp = DirectoryPartOf(m_target) + L"\\.tarvenne-";
-            for (int i = 0; i < 6; ++i) {
-                m_temp += kLetters[pick(random)];
-            }
+            // Short, so that the name fits wherever the target's name fits (see LongPathForm).
+            m_temp = DirectoryPartOf(m_target) + L"\\.tarvenne-" + std::to_wstring(random() % 1000000);
             // Others may read it (a virus scanner looks at new files), but it is ours alone until it is in place.
             m_file = Own(::CreateFileW(m_temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
