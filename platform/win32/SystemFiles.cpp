@@ -22,10 +22,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // One ReadFile or WriteFile moves at most 4 GB: the bytes go in slices.
 constexpr std::size_t kSlice = 1024 * 1024;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
+using Handle = std::unique_ptr<void, decltype([](HANDLE handle) { ::CloseHandle(handle); })>;
 
 Handle Own(HANDLE handle) {
     return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);

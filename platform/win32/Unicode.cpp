@@ -40,9 +40,6 @@ std::string Utf8FromWide(std::wstring_view text) {
     }
     const int size = static_cast<int>(text.size());
     const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string();
-    }
     std::string narrow(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
