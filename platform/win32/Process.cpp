@@ -33,6 +33,5 @@ std::string ApplicationDirectory() {
     if (length == 0 || length == path.size()) {
         return ".";
     }
-    path.resize(length);
-    return Utf8FromWide(DirectoryPartOf(path));
+    return Utf8FromWide(DirectoryPartOf(std::wstring_view(path).substr(0, length)));
 }

@@ -145,8 +145,7 @@ std::wstring CheckedTarget(const std::string& path) {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw Error(ErrorKind::CannotWrite, path + kReadOnly);
     }
-    // Only a name that is itself a link is resolved: other reparse points (cloud placeholders, deduplicated files)
-    // name themselves.
+    // Only a link is resolved: other reparse points (cloud placeholders, deduplicated files) name themselves.
     const DWORD own = ::GetFileAttributesW(target.c_str());
     if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         if (std::optional<std::wstring> final = GrownPath([&](wchar_t* buffer, DWORD size) {
@@ -288,8 +287,7 @@ private:
         if (replacing && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
             return ERROR_FILE_READ_ONLY;
         }
-        // ReplaceFileW would find out that another program holds the target too, but Wine's leaves an empty file
-        // (rf*.tmp) behind for every attempt on a held file.
+        // Not left to ReplaceFileW: on a held target, Wine's leaves an empty rf*.tmp behind at every attempt.
         if (replacing && !Own(::CreateFileW(m_target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr))) {
             return ::GetLastError();
         }
