@@ -265,7 +265,9 @@ int Win32MainWindow::RunMessageLoop() {
 }
 
 void Win32MainWindow::InitCommonControls() {
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 }
 
