@@ -7,27 +7,18 @@
 
 #include <windows.h>
 
-namespace {
-
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-
-} // namespace
-
 std::string ArgumentTextOf(std::wstring_view commandLine) {
+    constexpr std::wstring_view kBlanks = L" \t";
     std::size_t i = 0;
     bool quoted = false;
-    while (i < commandLine.size() && (quoted || !IsBlank(commandLine[i]))) {
+    while (i < commandLine.size() && (quoted || kBlanks.find(commandLine[i]) == std::wstring_view::npos)) {
         if (commandLine[i] == L'"') {
             quoted = !quoted;
         }
         ++i;
     }
-    while (i < commandLine.size() && IsBlank(commandLine[i])) {
-        ++i;
-    }
-    return Utf8FromWide(commandLine.substr(i));
+    const std::size_t start = commandLine.find_first_not_of(kBlanks, i);
+    return start == std::wstring_view::npos ? std::string() : Utf8FromWide(commandLine.substr(start));
 }
 
 // argv went through the C runtime's splitting and the system's code page; the command line itself is exact.
@@ -36,16 +27,11 @@ std::string ArgumentText(int /*argc*/, const char* const* /*argv*/) {
 }
 
 std::string ApplicationDirectory() {
-    // The path may be longer than MAX_PATH: the buffer grows while the call fills it to the end.
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while ((length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size() &&
-           path.size() < 0x10000) {
-        path.resize(path.size() * 2);
-    }
+    // Room for the longest path the system takes: a length that fills the buffer means the path was cut short.
+    std::wstring path(32768, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0 || length == path.size()) {
         return ".";
     }
-    path.resize(length);
-    return Utf8FromWide(DirectoryPartOf(path));
+    return Utf8FromWide(DirectoryPartOf(std::wstring_view(path).substr(0, length)));
 }

@@ -1,6 +1,6 @@
 // The files of a Windows system, over the W functions: input read through one handle that others may share; output
-// written into a new file beside its target, which the system deletes if the program ends before it is in place,
-// made durable, and only then put in the target's place.
+// written into a new file beside its target, deleted by the system if the program ends first, made durable, and only
+// then put in the target's place.
 #include "FileSystemObject.h"
 
 #include "Error.h"
@@ -22,29 +22,27 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // One ReadFile or WriteFile moves at most 4 GB: the bytes go in slices.
 constexpr std::size_t kSlice = 1024 * 1024;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
+using Handle = std::unique_ptr<void, decltype([](HANDLE handle) { ::CloseHandle(handle); })>;
 
 Handle Own(HANDLE handle) {
     return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-bool IsLetter(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+// A full path on a drive, C:\x.
+bool IsDrivePath(std::wstring_view path) {
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
-// The errors a file shows while another program (a virus scanner, the indexer, a backup) holds it for a moment, or
-// while its deletion is pending: worth another try.
+// The errors of a file that another program (a virus scanner, the indexer, a backup) holds for a moment, or whose
+// deletion is pending (that answers ERROR_ACCESS_DENIED too): worth another try.
 bool IsPassingError(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || // also what a file whose deletion is pending answers
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ||
            error == ERROR_DELETE_PENDING || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Paces the attempts of one operation on a file another program may hold: about a second in all, the pauses growing
-// from a few milliseconds, so that a brief hold costs little and a lasting one ends the operation soon.
+// Paces the attempts of one operation on a file another program may hold: about a second in all, in pauses growing
+// from a few milliseconds, so that a brief hold costs little and a lasting one fails soon.
 class BusyRetry {
 public:
     // After a pause, true when the error passes and there is time for another attempt.
@@ -63,7 +61,8 @@ private:
     DWORD m_pause = 10;
 };
 
-// A path the system writes into a buffer: the buffer grows until the whole path fits. Nothing when the call fails.
+// A path the system writes into a buffer that grows until the path fits; nothing when the call fails. Too small a
+// buffer, the call returns the length it needs, counting the terminating NUL.
 template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
     std::wstring text(MAX_PATH, L'\0');
     for (;;) {
@@ -71,7 +70,6 @@ template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
         if (length == 0) {
             return std::nullopt;
         }
-        // Too small a buffer: the length asked for counts the terminating NUL.
         if (length < text.size()) {
             text.resize(length);
             return text;
@@ -80,14 +78,14 @@ template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
     }
 }
 
-// Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...). The
-// temporary file's name may be longer than the target's, so the long form starts a little before that limit.
+// Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...); it starts a
+// little before, as the temporary file's name may be longer than the target's.
 std::wstring LongPathForm(std::wstring full) {
     constexpr std::size_t kRoomForTheTemporaryName = 20;
     if (full.size() + kRoomForTheTemporaryName < MAX_PATH) {
         return full;
     }
-    if (full.size() >= 3 && IsLetter(full[0]) && full[1] == L':' && full[2] == L'\\') {
+    if (IsDrivePath(full)) {
         return L"\\\\?\\" + full;
     }
     if (full.starts_with(L"\\\\") && !full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\.\\")) {
@@ -96,8 +94,8 @@ std::wstring LongPathForm(std::wstring full) {
     return full;
 }
 
-// The full UTF-16 path of a UTF-8 path. An empty name, a name that is not valid UTF-8 or one that holds a NUL (it
-// would name another file) raises kind, as does a path the system cannot make full.
+// The full UTF-16 path of a UTF-8 path. Raises kind for an empty name, one that is not valid UTF-8 or holds a NUL (it
+// would name another file), or one the system cannot make full.
 std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
     if (path.empty()) {
         throw Error(kind, "no file name was given");
@@ -114,8 +112,7 @@ std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
     return LongPathForm(std::move(*full));
 }
 
-// Opened for no access at all, which no other program's sharing refuses, only to ask what the file is. A folder
-// opens too.
+// Opened for no access, which no other program's sharing refuses, only to ask what the file (or folder) is.
 Handle OpenForNoAccess(const std::wstring& path) {
     return Own(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -126,9 +123,8 @@ bool IsRegularFile(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The full path of the file the output takes the place of, after refusing what it must not replace: a device, a
-// folder, a read-only file. A symbolic link is followed, so that the file it points to is replaced and the link
-// stays. A missing target is fine, it is created; one that another program holds is waited for at Commit.
+// The full path of the file the output replaces; refuses a device, a folder or a read-only file. A symbolic link is
+// followed, so the file it points to is replaced and the link stays; a missing or busy target is left to Commit.
 std::wstring CheckedTarget(const std::string& path) {
     const std::wstring target = FullNativePath(path, ErrorKind::CannotWrite);
     if (IsDevicePath(target)) {
@@ -149,8 +145,7 @@ std::wstring CheckedTarget(const std::string& path) {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw Error(ErrorKind::CannotWrite, path + kReadOnly);
     }
-    // Only a name that is itself a link is resolved: other reparse points (cloud placeholders, deduplicated files)
-    // name themselves.
+    // Only a link is resolved: other reparse points (cloud placeholders, deduplicated files) name themselves.
     const DWORD own = ::GetFileAttributesW(target.c_str());
     if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         if (std::optional<std::wstring> final = GrownPath([&](wchar_t* buffer, DWORD size) {
@@ -162,9 +157,8 @@ std::wstring CheckedTarget(const std::string& path) {
     return target;
 }
 
-// ReplaceFileW carries the old file's attributes over on Windows; Wine's does not, so they are set again where they
-// were lost. Only a courtesy: the new content is in place either way. Not the archive bit: the content has changed,
-// and backups look for exactly that bit.
+// Sets again the old file's attributes that Wine's ReplaceFileW does not carry over (Windows' does); only a courtesy.
+// Not the archive bit: the content has changed, and backups look for exactly that bit.
 void KeepAttributes(const std::wstring& path, DWORD old) {
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     constexpr DWORD kSettable =
@@ -219,14 +213,9 @@ public:
     // target is the full path of the file to replace or create; path is how the caller named it, for messages.
     Win32Writer(std::wstring target, std::string path) : m_target(std::move(target)), m_path(std::move(path)) {
         static std::mt19937 random{std::random_device{}()};
-        constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-        std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
         for (int attempt = 0; !m_file; ++attempt) {
-            // Short and fixed in shape, so that the name fits wherever the target's name fits.
-            m_temp = DirectoryPartOf(m_target) + L"\\.tarvenne-";
-            for (int i = 0; i < 6; ++i) {
-                m_temp += kLetters[pick(random)];
-            }
+            // Short, so that the name fits wherever the target's name fits (see LongPathForm).
+            m_temp = DirectoryPartOf(m_target) + L"\\.tarvenne-" + std::to_wstring(random() % 1000000);
             // Others may read it (a virus scanner looks at new files), but it is ours alone until it is in place.
             m_file = Own(::CreateFileW(m_temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -235,9 +224,8 @@ public:
                 throw FileError(ErrorKind::CannotWrite, m_path, static_cast<int>(error));
             }
         }
-        // Marked for deletion from the start: however the program ends before the file is in place, End task and a
-        // crash included, the system deletes it as it closes the program's handles. Where the file system cannot mark
-        // it, the file is deleted by name when the writer goes.
+        // Marked for deletion: however the program ends before the file is in place (End task, a crash), the system
+        // deletes it with the program's handles. Where the file system cannot mark it, the destructor deletes it.
         m_marked = MarkForDeletion(true);
     }
 
@@ -290,18 +278,16 @@ private:
         return ::SetFileInformationByHandle(m_file.get(), FileDispositionInfo, &info, sizeof info) != 0;
     }
 
-    // One attempt at putting the complete file in the target's place: ReplaceFileW over an existing file, which
-    // keeps its attributes and security, or a move to a new name. Returns 0, ERROR_FILE_READ_ONLY for a target made
-    // read-only meanwhile, or the system's error. The file stays marked for deletion until the target is free, and
-    // is marked again when the attempt fails.
+    // One attempt at putting the file in the target's place: ReplaceFileW, keeping the old file's attributes and
+    // security, or a move to a new name. Returns 0, ERROR_FILE_READ_ONLY or the system's error. The file stays
+    // marked for deletion until the target is free, and is marked again when the attempt fails.
     DWORD PutInPlace() {
         const DWORD attributes = ::GetFileAttributesW(m_target.c_str());
         const bool replacing = attributes != INVALID_FILE_ATTRIBUTES;
         if (replacing && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
             return ERROR_FILE_READ_ONLY;
         }
-        // ReplaceFileW would find out that another program holds the target too, but Wine's leaves an empty file
-        // (rf*.tmp) behind for every attempt on a held file.
+        // Not left to ReplaceFileW: on a held target, Wine's leaves an empty rf*.tmp behind at every attempt.
         if (replacing && !Own(::CreateFileW(m_target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr))) {
             return ::GetLastError();
         }
@@ -342,13 +328,12 @@ class Win32Files : public FileSystemObject {
 public:
     TextStream OpenTextFile(const std::string& path) override {
         const std::wstring full = FullNativePath(path, ErrorKind::CannotOpen);
-        // A device is refused by its name, before it is opened: opening a pipe would connect to it, and reading a
-        // console or a port would wait for input.
+        // A device is refused by its name: opening a pipe would connect to it, reading a console or port would wait.
         if (IsDevicePath(full)) {
             throw Error(ErrorKind::CannotOpen, path + kNotRegular);
         }
-        // Others may go on reading, writing and deleting the file while it is read, as they may with any editor's
-        // open file. A folder opens too, and is turned down below.
+        // Others may go on reading, writing and deleting the file, as with any editor's open file. A folder opens too,
+        // and is turned down below.
         Handle file;
         BusyRetry retry;
         while (!(file = Own(::CreateFileW(full.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
@@ -413,9 +398,8 @@ bool IsDevicePath(std::wstring_view fullPath) {
         return false;
     }
     const std::wstring_view rest = fullPath.substr(4);
-    const bool onDrive = rest.size() >= 3 && IsLetter(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
     const bool onShare = rest.size() >= 4 && ::CompareStringOrdinal(rest.data(), 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL;
-    return !onDrive && !onShare;
+    return !IsDrivePath(rest) && !onShare;
 }
 
 FileSystemObject& SystemFiles() {

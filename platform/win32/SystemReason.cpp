@@ -12,8 +12,7 @@ std::string SystemReason(int errorNumber) {
                          nullptr, static_cast<DWORD>(errorNumber), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring reason(text != nullptr ? text : L"", text != nullptr ? length : 0);
     ::LocalFree(text);
-    // The system's texts are sentences ending with a full stop and a line break: as a part of the message they are
-    // put into, they end with neither, as the C library's reasons do.
+    // Inside our messages, the system's sentences lose their full stop and line break, like the C library's reasons.
     const std::size_t end = reason.find_last_not_of(L"\r\n \t.");
     reason.erase(end == std::wstring::npos ? 0 : end + 1);
     if (reason.empty()) {

@@ -1,21 +1,17 @@
 // Conversions between UTF-8 and UTF-16 through the system's own converter.
 #include "Unicode.h"
 
-#include <climits>
+#include <utility>
 #include <windows.h>
 
 namespace {
 
 // The system's converter counts in int: longer text than that is no name and no message this program handles.
-bool FitsInt(std::size_t size) {
-    return size <= static_cast<std::size_t>(INT_MAX);
-}
-
 std::optional<std::wstring> Widen(std::string_view text, DWORD flags) {
     if (text.empty()) {
         return std::wstring();
     }
-    if (!FitsInt(text.size())) {
+    if (!std::in_range<int>(text.size())) {
         return std::nullopt;
     }
     const int size = static_cast<int>(text.size());
@@ -24,9 +20,7 @@ std::optional<std::wstring> Widen(std::string_view text, DWORD flags) {
         return std::nullopt;
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (::MultiByteToWideChar(CP_UTF8, flags, text.data(), size, wide.data(), length) != length) {
-        return std::nullopt;
-    }
+    ::MultiByteToWideChar(CP_UTF8, flags, text.data(), size, wide.data(), length);
     return wide;
 }
 
@@ -41,14 +35,11 @@ std::optional<std::wstring> ExactWideFromUtf8(std::string_view text) {
 }
 
 std::string Utf8FromWide(std::wstring_view text) {
-    if (text.empty() || !FitsInt(text.size())) {
+    if (text.empty() || !std::in_range<int>(text.size())) {
         return std::string();
     }
     const int size = static_cast<int>(text.size());
     const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string();
-    }
     std::string narrow(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;

@@ -8,13 +8,6 @@
 #include <commdlg.h>
 #undef MessageBox
 
-namespace {
-
-// Room for the longest path the system takes, and its terminating NUL.
-constexpr std::size_t kPathRoom = 32768;
-
-} // namespace
-
 std::wstring FilterListOf(const std::string& filter) {
     std::wstring list;
     for (const FilterEntry& entry : FilterEntries(filter)) {
@@ -37,6 +30,8 @@ bool Win32CommonDialog::Show(bool save) {
     const StartPlace start = StartFor(save);
     const std::wstring folder = WideFromUtf8(start.folder);
     const std::wstring defaultExt = WideFromUtf8(DefaultExt);
+    // Room for the longest path the system takes, and its terminating NUL.
+    constexpr std::size_t kPathRoom = 32768;
     std::wstring file = WideFromUtf8(start.name);
     if (file.size() >= kPathRoom) {
         file.clear();

@@ -9,11 +9,8 @@
 struct HWND__;
 struct tagOFNW; // OPENFILENAMEW
 
-// Turns a filter of bar-separated description and pattern pairs ("Text files (*.txt)| *.txt") into the dialog's
-// list: each description and its patterns, each ended by a NUL, and one more NUL at the end. Spaces around a
-// description or a pattern do not count; several patterns are separated by ";". A pair without a pattern, or a
-// description without its pattern part, is left out, since an empty pattern would end the list there. An empty
-// result means no filter at all.
+// The dialog's list for a filter's FilterEntries: each description and its ";"-joined patterns, each ended by a NUL,
+// and one more NUL at the end. An empty result means no filter at all.
 std::wstring FilterListOf(const std::string& filter);
 
 class Win32CommonDialog : public CommonDialog {

@@ -6,8 +6,7 @@
 // windows.h stays out of this header: it defines a MessageBox macro that would rename this class's base.
 struct HWND__;
 
-// The MessageBoxW style for one of the program's style values: OK alone, with the error icon or with the
-// information icon, brought to the front so that a box shown before any window of ours is seen.
+// The MessageBoxW style for a style value: OK with its icon, in front, so that a box shown before any window is seen.
 unsigned MessageBoxStyleOf(MsgBoxStyle style);
 
 class Win32MessageBox : public MessageBox {

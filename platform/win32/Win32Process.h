@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-// The arguments of a command line as the system holds it: everything after the program's name and the blanks
-// (spaces and tabs) that follow it, unchanged, as UTF-8. The name ends at the first blank outside quotation marks,
-// as the C runtime reads it, so a quoted name may hold spaces.
+// The arguments of a command line, unchanged, as UTF-8: all after the program's name and the blanks (spaces, tabs)
+// that follow it. As the C runtime reads it, the name ends at the first blank outside quotation marks.
 std::string ArgumentTextOf(std::wstring_view commandLine);

@@ -44,14 +44,13 @@ private:
 extern "C" int __stdcall wWinMain(HINSTANCE__* /*instance*/, HINSTANCE__* /*previous*/, wchar_t* /*commandLine*/,
                                   int showCommand) {
     Win32MainWindow::InitCommonControls();
-    // Read from GetCommandLineW: Windows hands the program one text, not a list.
-    const std::string argumentText = ArgumentText(0, nullptr);
     // Boxes of the start-up form have no owner: no window of the program is open yet.
-    Win32MessageBox messageBox(nullptr);
+    Win32MessageBox messageBox;
     WindowLauncher launcher(messageBox, showCommand);
     {
-        // The start-up form is gone once it has handed over to the main window.
-        frmStart start(argumentText, messageBox, launcher, ApplicationDirectory());
+        // The start-up form is gone once it has handed over to the main window. Its argument text is read from
+        // GetCommandLineW: Windows hands the program one text, not a list.
+        frmStart start(ArgumentText(0, nullptr), messageBox, launcher, ApplicationDirectory());
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }

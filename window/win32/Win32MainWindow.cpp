@@ -1,5 +1,4 @@
-// The main window's controls and menus in plain Win32, built from frmMain's description and laid out for the DPI of
-// the monitor the window is on.
+// The main window's controls and menus in plain Win32, built from frmMain's description and laid out for its DPI.
 #include "Win32MainWindow.h"
 
 #include "Resources.h"
@@ -46,8 +45,7 @@ HFONT CreateWindowFont(UINT dpi) {
     const int hundredthsOfPoint = static_cast<int>(frmMain::kFont.points * 100 + 0.5);
     font.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 72 * 100);
     font.lfWeight = frmMain::kFont.weight;
-    // ANSI_CHARSET and the default precisions and quality are 0. Where Tahoma is missing, the font mapper picks a
-    // sans-serif font of the same size.
+    // ANSI_CHARSET and the default precisions and quality are 0; without Tahoma, the mapper picks a sans-serif font.
     font.lfPitchAndFamily = FF_SWISS;
     const std::wstring face = WideFromUtf8(frmMain::kFont.face);
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
@@ -90,117 +88,107 @@ struct Win32MainWindow::State {
     std::unique_ptr<Win32CommonDialog> cmnDlg;
     std::unique_ptr<frmMain> form;
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description) {
+        return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
+                               0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+    }
 
-    HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description);
     // The font, the icons and the control positions for dpi.
-    void Layout(UINT dpi);
+    void Layout(UINT dpi) {
+        const HFONT oldFont = std::exchange(font, CreateWindowFont(dpi));
+        const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(SM_CXICON, dpi)),
+                                  std::exchange(smallIcon, LoadProgramIcon(SM_CXSMICON, dpi))};
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+        const std::pair<HWND, const ControlDescription*> controls[] = {{cmdYzToRKL, &frmMain::kCmdYzToRKL},
+                                                                       {label1, &frmMain::kLabel1}};
+        for (const auto& [control, description] : controls) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            const TwipsRect& rect = description->rect;
+            SetWindowPos(control, nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi), Pixels(rect.width, dpi),
+                         Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        // Only now that no control uses them any more; none the first time.
+        DeleteObject(oldFont);
+        for (HICON old : oldIcons) {
+            DestroyIcon(old);
+        }
+    }
+
     // Moves the window to left, top and sizes it so that its client area is the described size at dpi.
-    void ResizeWindow(UINT dpi, int left, int top);
-};
-
-HWND Win32MainWindow::State::CreateControl(const wchar_t* windowClass, DWORD style, int id,
-                                           const ControlDescription& description) {
-    return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                           0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-}
-
-void Win32MainWindow::State::Layout(UINT dpi) {
-    const HFONT oldFont = std::exchange(font, CreateWindowFont(dpi));
-    const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(SM_CXICON, dpi)),
-                              std::exchange(smallIcon, LoadProgramIcon(SM_CXSMICON, dpi))};
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-
-    const std::pair<HWND, const ControlDescription*> controls[] = {{cmdYzToRKL, &frmMain::kCmdYzToRKL},
-                                                                   {label1, &frmMain::kLabel1}};
-    for (const auto& [control, description] : controls) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        const TwipsRect& rect = description->rect;
-        SetWindowPos(control, nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi), Pixels(rect.width, dpi),
-                     Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // Only now that no control uses them any more; none the first time.
-    DeleteObject(oldFont);
-    for (HICON old : oldIcons) {
-        DestroyIcon(old);
-    }
-}
-
-void Win32MainWindow::State::ResizeWindow(UINT dpi, int left, int top) {
-    const int width = Pixels(frmMain::kClientWidth, dpi);
-    const int height = Pixels(frmMain::kClientHeight, dpi);
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
-    SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    // A menu bar that does not fit on one line takes more height than AdjustWindowRectEx counts: make up the
-    // difference, so that the client area keeps its size.
-    RECT client{};
-    GetClientRect(window, &client);
-    const int missingWidth = width - (client.right - client.left);
-    const int missingHeight = height - (client.bottom - client.top);
-    if (missingWidth != 0 || missingHeight != 0) {
-        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + missingWidth,
-                     frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-    }
-}
-
-LRESULT Win32MainWindow::State::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        if (form && LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) {
-            form->cmdYzToRKL_Click();
-        } else if (form && LOWORD(wParam) > kMenuIdBase) {
-            form->Invoke(static_cast<MenuCommand>(LOWORD(wParam) - kMenuIdBase));
+    void ResizeWindow(UINT dpi, int left, int top) {
+        const int width = Pixels(frmMain::kClientWidth, dpi);
+        const int height = Pixels(frmMain::kClientHeight, dpi);
+        RECT frame{0, 0, width, height};
+        AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
+        SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        // A menu bar wrapped onto more lines takes more height than AdjustWindowRectEx counts: make up the difference.
+        RECT client{};
+        GetClientRect(window, &client);
+        const int missingWidth = width - (client.right - client.left);
+        const int missingHeight = height - (client.bottom - client.top);
+        if (missingWidth != 0 || missingHeight != 0) {
+            SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + missingWidth,
+                         frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
         }
-        return 0;
-    case DM_GETDEFID:
-        // Enter presses the button, wherever the focus is.
-        return MAKELRESULT(kButtonId, DC_HASDEFID);
-    case WM_SETFOCUS:
-        // The window itself takes no keys: the focus goes on to the one control that takes it, also when the
-        // window comes back to the front after a message box or a dialog.
-        if (cmdYzToRKL != nullptr) {
-            SetFocus(cmdYzToRKL);
-        }
-        return 0;
-    case WM_DPICHANGED: {
-        // Moved to a monitor with another scaling: Windows suggests where the window goes; its size is ours.
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        const UINT dpi = HIWORD(wParam);
-        Layout(dpi);
-        ResizeWindow(dpi, suggested->left, suggested->top);
-        return 0;
     }
-    case WM_DESTROY:
-        // Closing the window, or File, Exit: the last window of the program is gone, and so is the program.
-        PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY: {
-        HWND destroyed = window;
-        window = cmdYzToRKL = label1 = nullptr;
-        return DefWindowProcW(destroyed, message, wParam, lParam);
-    }
-    default:
-        break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
-LRESULT CALLBACK Win32MainWindow::State::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* state = static_cast<State*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        state->window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    }
-    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (state == nullptr || state->window != window) {
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_COMMAND:
+            if (form && LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) {
+                form->cmdYzToRKL_Click();
+            } else if (form && LOWORD(wParam) > kMenuIdBase) {
+                form->Invoke(static_cast<MenuCommand>(LOWORD(wParam) - kMenuIdBase));
+            }
+            return 0;
+        case DM_GETDEFID:
+            // Enter presses the button, wherever the focus is.
+            return MAKELRESULT(kButtonId, DC_HASDEFID);
+        case WM_SETFOCUS:
+            // The window takes no keys: the focus goes on to the button, also on coming back after a box or a dialog.
+            if (cmdYzToRKL != nullptr) {
+                SetFocus(cmdYzToRKL);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor with another scaling: Windows suggests where the window goes; its size is ours.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            const UINT dpi = HIWORD(wParam);
+            Layout(dpi);
+            ResizeWindow(dpi, suggested->left, suggested->top);
+            return 0;
+        }
+        case WM_DESTROY:
+            // Closing the window, or File, Exit: the last window of the program is gone, and so is the program.
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND destroyed = window;
+            window = cmdYzToRKL = label1 = nullptr;
+            return DefWindowProcW(destroyed, message, wParam, lParam);
+        }
+        default:
+            break;
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return state->Handle(message, wParam, lParam);
-}
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* state = static_cast<State*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+            state->window = window;
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        }
+        auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (state == nullptr || state->window != window) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        return state->Handle(message, wParam, lParam);
+    }
+};
 
 Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std::make_unique<State>()) {
     WNDCLASSEXW windowClass{};

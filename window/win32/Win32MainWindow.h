@@ -10,10 +10,9 @@ struct HWND__;
 
 class Win32MainWindow {
 public:
-    // Creates the window, hidden, at the system's default place, sized for the DPI of the monitor it lands on, and
-    // loads it (Form_Load). Its message boxes and file dialogs are owned by it. The output falls back to
-    // applicationDirectory when the chosen place cannot be written. Throws std::runtime_error, naming the system's
-    // error, when Windows refuses to create the window.
+    // Creates the window, hidden, at the system's default place, sized for its monitor's DPI, owning its boxes and
+    // dialogs, and loads it (Form_Load). The output falls back to applicationDirectory when the chosen place cannot
+    // be written. Throws std::runtime_error, naming the system's error, when Windows refuses to create the window.
     explicit Win32MainWindow(std::string applicationDirectory);
     ~Win32MainWindow();
     Win32MainWindow(const Win32MainWindow&) = delete;

@@ -158,6 +158,21 @@ TEST(Win32TextStream, GivesUpOnAFileHeldThroughout) {
     EXPECT_EQ(ListDirectory(dir.Path()), "out");
 }
 
+// Outputs written into one folder at the same time each get a new file of their own.
+TEST(Win32TextStream, WritesSeveralOutputsInOneFolderAtOnce) {
+    TempDir dir;
+    FileSystemObject& fso = SystemFiles();
+    TextStream first = fso.CreateTextFile(dir / "a");
+    TextStream second = fso.CreateTextFile(dir / "b");
+    first.Write("1");
+    second.Write("2");
+    first.Close();
+    second.Close();
+    EXPECT_EQ(ReadFile(dir / "a"), "1");
+    EXPECT_EQ(ReadFile(dir / "b"), "2");
+    EXPECT_EQ(ListDirectory(dir.Path()), "a b");
+}
+
 TEST(Win32TextStream, ReadsAFileOthersAreWriting) {
     TempDir dir;
     WriteFile(dir / "in", "a\r\nb");
