@@ -13,9 +13,9 @@ class QScreen;
 // is connected yet, say), a fixed width that fits a usual one.
 int PromptWidthLimit(const QScreen* screen);
 
-// The prompt as plain text, line by line, never wrapped. TABs advance to evenly spaced tab stops whose spacing is
-// chosen so that text following TABs lines up across the lines. Lines too wide for the screen are shortened in the
-// middle.
+// The prompt as plain text, line by line (CR LF, CR or LF ending one), never wrapped. TABs advance to evenly spaced tab
+// stops whose spacing is chosen so that text following TABs lines up across the lines. Lines too wide for the screen
+// are shortened in the middle.
 class PromptView : public QWidget {
     Q_OBJECT
 public:
@@ -26,18 +26,14 @@ public:
 
     // Lines of the prompt as shown, and where each TAB-separated run of a line starts, in pixels.
     const QStringList& Lines() const { return m_lines; }
-    qreal RunStart(qsizetype line, qsizetype run) const { return m_runs[line][run].x; }
+    qreal RunStart(qsizetype line, qsizetype run) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Run {
-        qreal x;
-        QString text;
-    };
     QStringList m_lines;
-    QList<QList<Run>> m_runs;
+    qreal m_tabStop;
     QSize m_size;
 };
 
