@@ -87,7 +87,7 @@ void PromptView::paintEvent(QPaintEvent* /*event*/) {
     for (const QString& line : m_lines) {
         const QStringList runs = line.split('\t');
         const QList<qreal> starts = RunStarts(metrics, line, m_tabStop);
-        for (qsizetype i = 0; i < runs.size() && starts[i] < width(); ++i) {
+        for (qsizetype i = 0; i < runs.size(); ++i) {
             painter.drawText(QPointF(starts[i], y), metrics.elidedText(runs[i], Qt::ElideMiddle, width() - starts[i]));
         }
         y += metrics.lineSpacing();
