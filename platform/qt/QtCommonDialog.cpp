@@ -95,9 +95,9 @@ bool QtCommonDialog::Show(bool save) {
     }
     if (!start.name.empty()) {
         dialog.selectFile(QString::fromStdString(start.name));
-        if (save) {
-            dialog.KeepName(QFileInfo(QString::fromStdString(start.name)).fileName());
-        }
+    }
+    if (save && !start.name.empty()) {
+        dialog.KeepName(QFileInfo(QString::fromStdString(start.name)).fileName());
     }
     // A cancelled dialog reports no file, never the name it held before.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
