@@ -101,7 +101,6 @@ void QtMainWindow::BuildControls() {
     PlaceControl(m_label1, frmMain::kLabel1);
     m_label1->setTextFormat(Qt::PlainText);
     m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_label1->setFocusPolicy(Qt::NoFocus);
 
     setTabOrder(m_cmdYzToRKL, m_label1);
     m_cmdYzToRKL->setFocus();
