@@ -15,49 +15,46 @@
 #include <QSet>
 #include <QStyle>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
-// Positions of the runs of a line after its first group of TABs; the spacing that lines them up best wins.
-qreal ColumnStart(const QFontMetricsF& metrics, const QString& line, qreal tabStop) {
-    const qsizetype tab = line.indexOf('\t');
-    qreal x = metrics.horizontalAdvance(line.left(tab));
-    qsizetype i = tab;
-    while (i < line.size() && line[i] == '\t') {
-        x = (std::floor(x / tabStop) + 1) * tabStop;
-        ++i;
+// Where each TAB-separated run of text starts, a TAB advancing to the next multiple of tabStop, and last where the
+// text ends.
+QList<qreal> RunStarts(const QFontMetricsF& metrics, const QString& text, qreal tabStop) {
+    const QStringList runs = text.split('\t');
+    QList<qreal> starts{0};
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const qreal end = starts.last() + metrics.horizontalAdvance(runs[i]);
+        starts << (i + 1 < runs.size() ? (std::floor(end / tabStop) + 1) * tabStop : end);
     }
-    return x;
+    return starts;
 }
 
+// The spacing that puts the text after each line's first group of TABs at the fewest places; of those, the one
+// closest to the conventional eight characters.
 qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
+    static const QRegularExpression firstColumn(QStringLiteral("^[^\t]*\t+"));
     const qreal average = metrics.averageCharWidth();
     const qreal conventional = std::round(8 * average);
     qreal best = conventional;
-    qsizetype bestColumns = -1;
-    // Without TABs every spacing ties, and the conventional one is the closest.
+    std::pair<qsizetype, qreal> bestRank{std::numeric_limits<qsizetype>::max(), 0};
     for (qreal stop = std::round(4 * average); stop <= std::round(16 * average); stop += 1) {
         QSet<qint64> columns;
         for (const QString& line : lines) {
-            if (line.contains('\t')) {
-                columns.insert(qRound64(ColumnStart(metrics, line, stop)));
+            const QRegularExpressionMatch head = firstColumn.match(line);
+            if (head.hasMatch()) {
+                columns.insert(qRound64(RunStarts(metrics, head.captured(), stop).last()));
             }
         }
-        const bool fewer = bestColumns < 0 || columns.size() < bestColumns;
-        const bool closer =
-            columns.size() == bestColumns && std::abs(stop - conventional) < std::abs(best - conventional);
-        if (fewer || closer) {
+        const std::pair<qsizetype, qreal> rank{columns.size(), std::abs(stop - conventional)};
+        if (rank < bestRank) {
             best = stop;
-            bestColumns = columns.size();
+            bestRank = rank;
         }
     }
     return best;
-}
-
-// A button's text as the user reads it: an "&" before an access key is not shown, "&&" shows one "&".
-QString WithoutAccessKeys(const QString& text) {
-    static const QRegularExpression accessKey(QStringLiteral("&(.)"), QRegularExpression::DotMatchesEverythingOption);
-    return QString(text).replace(accessKey, QStringLiteral("\\1"));
 }
 
 } // namespace
@@ -67,45 +64,31 @@ int PromptWidthLimit(const QScreen* screen) {
     return screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : kWithoutScreen;
 }
 
-PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent) : QWidget(parent) {
-    QString text = prompt;
-    // CR LF, a lone CR and a lone LF each break a line once.
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_lines = text.split('\n');
-
+PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
+    : QWidget(parent), m_lines(prompt.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
     const QFontMetricsF metrics(font());
-    const qreal tabStop = ChooseTabStop(metrics, m_lines);
+    m_tabStop = ChooseTabStop(metrics, m_lines);
     qreal width = 0;
     for (const QString& line : m_lines) {
-        QList<Run> runs;
-        qreal x = 0;
-        const QStringList parts = line.split('\t');
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            runs << Run{x, parts[i]};
-            x += metrics.horizontalAdvance(parts[i]);
-            if (i + 1 < parts.size()) {
-                x = (std::floor(x / tabStop) + 1) * tabStop;
-            }
-        }
-        m_runs << runs;
-        width = std::max(width, x);
+        width = std::max(width, RunStarts(metrics, line, m_tabStop).last());
     }
     m_size = QSize(std::min(maximumWidth, static_cast<int>(std::ceil(width))),
                    static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
+}
+
+qreal PromptView::RunStart(qsizetype line, qsizetype run) const {
+    return RunStarts(QFontMetricsF(font()), m_lines[line], m_tabStop)[run];
 }
 
 void PromptView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QFontMetricsF metrics(font());
     qreal y = metrics.ascent();
-    for (const QList<Run>& runs : m_runs) {
-        for (const Run& run : runs) {
-            const qreal room = width() - run.x;
-            if (room <= 0) {
-                break;
-            }
-            painter.drawText(QPointF(run.x, y), metrics.elidedText(run.text, Qt::ElideMiddle, room));
+    for (const QString& line : m_lines) {
+        const QStringList runs = line.split('\t');
+        const QList<qreal> starts = RunStarts(metrics, line, m_tabStop);
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            painter.drawText(QPointF(starts[i], y), metrics.elidedText(runs[i], Qt::ElideMiddle, width() - starts[i]));
         }
         y += metrics.lineSpacing();
     }
@@ -142,9 +125,11 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
 
 QString MessageDialog::CopyText() const {
     const QString rule = QString(27, QLatin1Char('-')) + QLatin1Char('\n');
+    // Buttons as the user reads them: an "&" before an access key is not shown, "&&" shows one "&".
+    static const QRegularExpression accessKey(QStringLiteral("&(.)"), QRegularExpression::DotMatchesEverythingOption);
     QString buttons;
     for (const QAbstractButton* button : m_buttons->buttons()) {
-        buttons += WithoutAccessKeys(button->text()) + QStringLiteral("   ");
+        buttons += button->text().replace(accessKey, QStringLiteral("\\1")) + QStringLiteral("   ");
     }
     return rule + windowTitle() + QLatin1Char('\n') + rule + m_prompt->Lines().join(QLatin1Char('\n')) +
            QLatin1Char('\n') + rule + buttons + QLatin1Char('\n') + rule;

@@ -4,13 +4,12 @@
 #include "MessageBox.h"
 
 #include <QDialog>
-#include <QList>
-#include <QString>
+#include <QStringList>
 
 class QScreen;
 
-// The widest a prompt may be shown on screen: nine tenths of its available width, or where no screen is known (none
-// is connected yet, say), a fixed width that fits a usual one.
+// The widest a prompt may be shown: nine tenths of the screen's available width, or without a screen (none connected
+// yet, say) a fixed width that fits a usual one.
 int PromptWidthLimit(const QScreen* screen);
 
 // The prompt as plain text, line by line, never wrapped. TABs advance to evenly spaced tab stops whose spacing is
@@ -26,18 +25,14 @@ public:
 
     // Lines of the prompt as shown, and where each TAB-separated run of a line starts, in pixels.
     const QStringList& Lines() const { return m_lines; }
-    qreal RunStart(qsizetype line, qsizetype run) const { return m_runs[line][run].x; }
+    qreal RunStart(qsizetype line, qsizetype run) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Run {
-        qreal x;
-        QString text;
-    };
     QStringList m_lines;
-    QList<QList<Run>> m_runs;
+    qreal m_tabStop;
     QSize m_size;
 };
 
@@ -49,9 +44,8 @@ public:
     // CR LF, a lone CR and a lone LF in the prompt each break a line.
     MessageDialog(const QString& prompt, MsgBoxStyle style, const QString& title, QWidget* parent = nullptr);
 
-    // What Ctrl+C (or Ctrl+Insert) puts on the clipboard: the title, the prompt and the buttons between lines of
-    // dashes, as a Windows message box copies itself, so that a user can paste the message into a report on either
-    // system. Lines end with LF; the prompt's lines are those shown.
+    // What Ctrl+C (or Ctrl+Insert) copies, as a Windows message box does, for a report from either system: title,
+    // prompt (its lines as shown) and buttons between lines of dashes, each line ending with LF.
     QString CopyText() const;
 
 protected:

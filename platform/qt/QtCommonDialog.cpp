@@ -60,14 +60,6 @@ private:
 
 } // namespace
 
-bool QtCommonDialog::ShowOpen() {
-    return Show(false);
-}
-
-bool QtCommonDialog::ShowSave() {
-    return Show(true);
-}
-
 bool QtCommonDialog::Show(bool save) {
     FileDialog dialog(m_parent, QString::fromStdString(DialogTitle));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -77,9 +69,8 @@ bool QtCommonDialog::Show(bool save) {
         dialog.setNameFilters(nameFilters);
     }
     dialog.setDefaultSuffix(QString::fromStdString(DefaultExt));
-    // The list's date column as wide as the dates it shows (it starts too narrow for them), and the dialog wide
-    // enough for every column: at Qt's own size the last one is cut off. It grows once the dates are known, and
-    // never fights the user's own resizing, which only ever narrows the date column.
+    // The date column as wide as its dates (it starts too narrow), and the dialog wide enough for every column (at
+    // Qt's own size the last is cut off). Only growth counts, so the user's own narrowing is never fought.
     if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
         QHeaderView* header = list->header();
         header->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);

@@ -14,8 +14,8 @@ class QtCommonDialog : public CommonDialog {
 public:
     explicit QtCommonDialog(QWidget* parent = nullptr) : m_parent(parent) {}
 
-    bool ShowOpen() override;
-    bool ShowSave() override;
+    bool ShowOpen() override { return Show(false); }
+    bool ShowSave() override { return Show(true); }
 
 private:
     bool Show(bool save);

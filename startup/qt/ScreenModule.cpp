@@ -42,23 +42,6 @@ struct QtScreen {
 // The process's one screen, from its opening until the program closes it.
 QtScreen* g_screen = nullptr;
 
-void MsgBox(const char* prompt, int style, const char* title) noexcept {
-    g_screen->messageBox.MsgBox(prompt, static_cast<MsgBoxStyle>(style), std::string(title));
-}
-
-void ShowMainWindow(const char* applicationDirectory) noexcept {
-    g_screen->window = std::make_unique<QtMainWindow>(applicationDirectory);
-    g_screen->window->show();
-}
-
-int Exec() noexcept {
-    return QApplication::exec();
-}
-
-void Close() noexcept {
-    delete std::exchange(g_screen, nullptr);
-}
-
 } // namespace
 
 int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScreen* screen, char* reason,
@@ -89,6 +72,18 @@ int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScr
         qt_message_output(type, QMessageLogContext(), message);
     }
     g_screen = opened.release();
-    *screen = {MsgBox, ShowMainWindow, Exec, Close};
+    *screen = {
+        .msgBox =
+            [](const char* prompt, int style, const char* title) noexcept {
+                g_screen->messageBox.MsgBox(prompt, static_cast<MsgBoxStyle>(style), std::string(title));
+            },
+        .showMainWindow =
+            [](const char* applicationDirectory) noexcept {
+                g_screen->window = std::make_unique<QtMainWindow>(applicationDirectory);
+                g_screen->window->show();
+            },
+        .exec = []() noexcept { return QApplication::exec(); },
+        .close = []() noexcept { delete std::exchange(g_screen, nullptr); },
+    };
     return 1;
 }

@@ -36,22 +36,12 @@ public:
         QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
         if (type == CT_MenuItem && item != nullptr && item->menuItemType == QStyleOptionMenuItem::Separator) {
+            constexpr int kSeparatorHeight = 9;
             result.setHeight(std::max(result.height(), kSeparatorHeight));
         }
         return result;
     }
-
-private:
-    static constexpr int kSeparatorHeight = 9;
 };
-
-QFont WindowFont() {
-    QFont font(QString::fromUtf8(frmMain::kFont.face));
-    font.setStyleHint(QFont::SansSerif); // where Tahoma is missing, a close sans-serif font stands in
-    font.setPointSizeF(frmMain::kFont.points);
-    font.setWeight(static_cast<QFont::Weight>(frmMain::kFont.weight));
-    return font;
-}
 
 } // namespace
 
@@ -62,13 +52,9 @@ QIcon ProgramIcon() {
 }
 
 QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, QWidget* parent)
-    : QMainWindow(parent), m_messageBox(std::move(services.messageBox)), m_cmnDlg(std::move(services.dialog)) {
-    if (!m_messageBox) {
-        m_messageBox = std::make_unique<QtMessageBox>(this);
-    }
-    if (!m_cmnDlg) {
-        m_cmnDlg = std::make_unique<QtCommonDialog>(this);
-    }
+    : QMainWindow(parent),
+      m_messageBox(services.messageBox ? std::move(services.messageBox) : std::make_unique<QtMessageBox>(this)),
+      m_cmnDlg(services.dialog ? std::move(services.dialog) : std::make_unique<QtCommonDialog>(this)) {
     if (!services.endProgram) {
         services.endProgram = [] { QCoreApplication::exit(0); };
     }
@@ -96,7 +82,11 @@ void QtMainWindow::BuildControls() {
     auto* clientArea = new QWidget(this);
     clientArea->setObjectName(QStringLiteral("clientArea"));
     clientArea->setFixedSize(Twips(frmMain::kClientWidth), Twips(frmMain::kClientHeight));
-    clientArea->setFont(WindowFont());
+    QFont font(QString::fromUtf8(frmMain::kFont.face));
+    font.setStyleHint(QFont::SansSerif); // where Tahoma is missing, a close sans-serif font stands in
+    font.setPointSizeF(frmMain::kFont.points);
+    font.setWeight(static_cast<QFont::Weight>(frmMain::kFont.weight));
+    clientArea->setFont(font);
     setCentralWidget(clientArea);
 
     m_cmdYzToRKL = new QPushButton(QString::fromUtf8(frmMain::kCmdYzToRKL.text), clientArea);
@@ -111,7 +101,6 @@ void QtMainWindow::BuildControls() {
     PlaceControl(m_label1, frmMain::kLabel1);
     m_label1->setTextFormat(Qt::PlainText);
     m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_label1->setFocusPolicy(Qt::NoFocus);
 
     setTabOrder(m_cmdYzToRKL, m_label1);
     m_cmdYzToRKL->setFocus();

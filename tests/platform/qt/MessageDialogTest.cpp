@@ -202,6 +202,33 @@ private slots:
         QVERIFY(view.RunStart(2, 1) >= metrics.horizontalAdvance(longRun));
     }
 
+    // Where every spacing lines the runs up alike, the conventional one of eight characters is kept.
+    void aTieKeepsTheConventionalTabStop() {
+        const PromptView view(QStringLiteral("a\tb"), 1000);
+        QCOMPARE(view.RunStart(0, 1), std::round(8 * QFontMetricsF(view.font()).averageCharWidth()));
+    }
+
+    // Each run is painted where it starts: after "a" nothing up to the tab stop, and "b" from there on.
+    void runsArePaintedWhereTheyStart() {
+        PromptView view(QStringLiteral("a\tb"), 1000);
+        view.resize(view.sizeHint());
+        const QImage image = view.grab().toImage();
+        const auto inkBetween = [&](qreal from, qreal to) {
+            for (int x = qCeil(from); x < qFloor(to); ++x) {
+                for (int y = 0; y < image.height(); ++y) {
+                    if (image.pixel(x, y) != image.pixel(0, image.height() - 1)) {
+                        return true;
+                    }
+                }
+            }
+            return false;
+        };
+        const qreal tabStop = view.RunStart(0, 1);
+        QVERIFY(inkBetween(0, tabStop));
+        QVERIFY(!inkBetween(QFontMetricsF(view.font()).horizontalAdvance("a") + 1, tabStop - 1));
+        QVERIFY(inkBetween(tabStop, image.width()));
+    }
+
     // A line wider than the screen is shortened to fit, and the box still paints.
     void aLineWiderThanTheScreenIsShortened() {
         const QString path = QStringLiteral("/very/long/path/").repeated(2000);
