@@ -122,16 +122,13 @@ public:
     PosixReader(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
     ~PosixReader() override { ::close(m_fd); }
 
+    // A regular file's reads and writes are not cut short by a signal: the only signals the program handles end it.
     std::size_t ReadSome(char* data, std::size_t size) override {
-        for (;;) {
-            const ssize_t count = ::read(m_fd, data, size);
-            if (count >= 0) {
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR) {
-                throw FileError(ErrorKind::CannotOpen, m_path, errno);
-            }
+        const ssize_t count = ::read(m_fd, data, size);
+        if (count < 0) {
+            throw FileError(ErrorKind::CannotOpen, m_path, errno);
         }
+        return static_cast<std::size_t>(count);
     }
 
     void Rewind() override {
@@ -185,9 +182,6 @@ public:
         while (!bytes.empty()) {
             const ssize_t count = ::write(m_fd, bytes.data(), bytes.size());
             if (count < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
                 throw FileError(ErrorKind::CannotWrite, m_path, errno);
             }
             bytes.remove_prefix(static_cast<std::size_t>(count));
