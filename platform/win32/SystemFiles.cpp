@@ -61,21 +61,15 @@ private:
     DWORD m_pause = 10;
 };
 
-// A path the system writes into a buffer that grows until the path fits; nothing when the call fails. Too small a
-// buffer, the call returns the length it needs, counting the terminating NUL.
-template <typename Call> std::optional<std::wstring> GrownPath(Call call) {
-    std::wstring text(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
-        if (length == 0) {
-            return std::nullopt;
-        }
-        if (length < text.size()) {
-            text.resize(length);
-            return text;
-        }
-        text.resize(length);
+// A path the system writes into a buffer, which has room for the longest path it takes; nothing when the call fails.
+template <typename Call> std::optional<std::wstring> SystemPath(Call call) {
+    std::wstring text(32768, L'\0');
+    const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
+    if (length == 0 || length >= text.size()) {
+        return std::nullopt;
     }
+    text.resize(length);
+    return text;
 }
 
 // Beyond MAX_PATH the system takes a full path only in its long form (\\?\C:\..., \\?\UNC\server\...); it starts a
@@ -104,7 +98,7 @@ std::wstring FullNativePath(const std::string& path, ErrorKind kind) {
     if (!wide || wide->find(L'\0') != std::wstring::npos) {
         throw Error(kind, path + ": the name is not valid UTF-8 text");
     }
-    std::optional<std::wstring> full = GrownPath(
+    std::optional<std::wstring> full = SystemPath(
         [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide->c_str(), size, buffer, nullptr); });
     if (!full) {
         throw FileError(kind, path, static_cast<int>(::GetLastError()));
@@ -148,7 +142,7 @@ std::wstring CheckedTarget(const std::string& path) {
     // Only a link is resolved: other reparse points (cloud placeholders, deduplicated files) name themselves.
     const DWORD own = ::GetFileAttributesW(target.c_str());
     if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        if (std::optional<std::wstring> final = GrownPath([&](wchar_t* buffer, DWORD size) {
+        if (std::optional<std::wstring> final = SystemPath([&](wchar_t* buffer, DWORD size) {
                 return ::GetFinalPathNameByHandleW(file.get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
             })) {
             return *final;
