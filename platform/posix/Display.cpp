@@ -97,9 +97,8 @@ std::string Exchange(int fd, std::string_view request, std::string_view answer) 
     return got == 0 || error == EPIPE || error == ECONNRESET ? kHungUp : SystemReason(error);
 }
 
-// DISPLAY is [protocol/][host]:number[.screen]: no host (or "unix") is the local server's socket, in the abstract
-// namespace or in /tmp/.X11-unix, a host is reached over TCP on port 6000 + number, and a path before the colon is
-// the socket itself.
+// DISPLAY is [protocol/][host]:number[.screen]: no host (or "unix") is the local socket, abstract or in /tmp/.X11-unix;
+// a host is reached over TCP on port 6000 + number; a path before the colon is the socket itself.
 std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     const std::size_t colon = display.rfind(':');
     std::string host = display.substr(0, colon == std::string::npos ? 0 : colon);

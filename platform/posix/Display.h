@@ -21,8 +21,7 @@ struct DisplayReach {
     std::string unreachable;
 };
 
-// Connects to the server of each named display and waits for its first answer: for X, the reply to the connection
-// setup; for Wayland, the end of a first round trip. Both are tried side by side, a host name's look-up included,
-// and all within kDisplayAnswerTime: a server that has not answered by then counts as unreachable, and the thread
-// that tried it stays blocked, holding its connection, until the process ends.
+// Waits for the first answer of each named display's server (X: the reply to the connection setup; Wayland: a first
+// round trip), side by side and within kDisplayAnswerTime, host-name look-up included. A server that has not answered
+// by then counts as unreachable; the thread that tried it stays blocked until the process ends.
 DisplayReach ReachDisplay();

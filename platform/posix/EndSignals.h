@@ -6,9 +6,8 @@
 
 namespace EndSignals {
 
-// Until Forget, ending the program with SIGINT, SIGTERM or SIGHUP first removes that file, then lets the signal take
-// its usual course (the program ends with the signal's status). A signal the program ignores stays ignored. One file
-// at a time: the program writes one new file at a time, and a later call takes the place of an earlier one.
+// Until Forget, SIGINT, SIGTERM or SIGHUP first removes that file, then ends the program as the signal does; an ignored
+// signal stays ignored. One file at a time, as the program writes: a later call takes the place of an earlier one.
 void RemoveOnSignal(const std::string& path);
 // Forgets the file; the program's own handling of the signals is back.
 void Forget();

@@ -1,6 +1,5 @@
-// The files of a POSIX system: input read through one descriptor; output written into a file without a name beside
-// its target, made durable, and only then given the target's name, so that no failure or signal leaves a partly
-// written file or a stray one behind.
+// The files of a POSIX system: output written into a file without a name beside its target, made durable, and only
+// then given the target's name, so that no failure or signal leaves a partly written file or a stray one behind.
 #include "PosixFiles.h"
 
 #include "EndSignals.h"
@@ -21,12 +20,11 @@
 
 namespace {
 
-// Any program creating a file asks for these permission bits; the umask, or the folder's default ACL, takes away
-// what the user wants taken away.
+// As any program asks for a new file: the umask, or the folder's default ACL, takes away what the user wants away.
 constexpr mode_t kNewFileMode = 0666;
 
-// The file a path finally names, following symbolic links (also dangling ones) so that writing replaces the
-// file a link points to and keeps the link.
+// The file a path finally names, through symbolic links (dangling ones too): writing keeps a link and replaces its
+// file.
 std::string FollowLinks(const std::string& path) {
     std::filesystem::path current = path;
     for (int hops = 0; hops < 40; ++hops) {

@@ -21,9 +21,8 @@ public:
     ScreenLoader(const ScreenLoader&) = delete;
     ScreenLoader& operator=(const ScreenLoader&) = delete;
 
-    // The screen, reached, loaded and opened at the first call. Null when nothing can be shown: when no display
-    // is named (HasDisplay), or (after one line on stderr that says why) when the named display does not answer or
-    // cannot be opened, or the module cannot be loaded.
+    // The screen, reached, loaded and opened at the first call. Null when no display is named or, after a line on
+    // stderr that says why, when it does not answer or cannot be opened, or the module cannot be loaded.
     const TarvenneScreen* Get();
 
     bool ShowMainWindow() override;

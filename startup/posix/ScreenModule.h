@@ -20,10 +20,9 @@ struct TarvenneScreen {
     void (*close)();
 };
 
-// The module's one entry point: opens the display through the toolkit. platform is the window system to use, or
-// empty for the toolkit's own choice; QT_QPA_PLATFORM, when set, wins over it. argc and argv must outlive the
-// screen. Returns 1 with *screen filled in, or 0 with why not in reason (reasonSize bytes, NUL included), nothing
-// having been shown.
+// The module's one entry point: opens the display on platform (empty: the toolkit's choice; QT_QPA_PLATFORM wins).
+// argc and argv must outlive the screen. Returns 1 with *screen filled in, or 0, nothing shown, with why not in
+// reason (reasonSize bytes, NUL included).
 __attribute__((visibility("default"))) int TarvenneOpenScreen(int* argc, char** argv, const char* platform,
                                                               TarvenneScreen* screen, char* reason,
                                                               std::size_t reasonSize) noexcept;
