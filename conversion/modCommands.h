@@ -45,7 +45,7 @@ std::string GetLine(const std::string& path, int n, FileSystemObject& files);
 
 // Converts the item list at inputPath and saves the result as "itemlist.conf", in directory when one is given,
 // otherwise where the user picks in the Save dialog. Every line is checked before anything is asked or written (the
-// error carries the line's number); an input that changes before the output is complete fails the run (InputChanged).
+// error carries the line's number); an input that changes meanwhile fails the run (InputChanged) and writes nothing.
 SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
                     const RunContext& context);
 
