@@ -12,27 +12,24 @@ namespace {
 constexpr const char* kNothingWritten = "The conversion failed; nothing was written.";
 constexpr const char* kOutOfMemory = "There was not enough memory to convert it.";
 
-std::string LineText(const Error& error) {
-    return "Line " + std::to_string(error.LineNumber());
-}
-
 } // namespace
 
 std::string FailureReason(const std::exception& error) {
     if (const auto* known = dynamic_cast<const Error*>(&error)) {
+        const std::string line = "Line " + std::to_string(known->LineNumber());
         switch (known->Kind()) {
         case ErrorKind::MissingField:
-            return LineText(*known) + " is missing a field.";
+            return line + " is missing a field.";
         case ErrorKind::ShowFieldTooShort:
-            return LineText(*known) + " has a show field shorter than five characters.";
+            return line + " has a show field shorter than five characters.";
         case ErrorKind::EndOfStream:
-            return LineText(*known) + " could not be read: the file ended before it.";
+            return line + " could not be read: the file ended before it.";
         case ErrorKind::CannotOpen:
             return "The input file could not be read (" + WithoutFinalStop(error.what()) + ").";
         case ErrorKind::TooManyLines:
             return "The input file has more lines than can be converted.";
         case ErrorKind::LineTooLong:
-            return LineText(*known) + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
+            return line + " is longer than " + std::to_string(TextStream::kLongestLine / (1024 * 1024)) +
                    " MiB, the longest line that can be converted.";
         case ErrorKind::CannotWrite:
             return "The output file could not be written (" + WithoutFinalStop(error.what()) + ").";

@@ -11,6 +11,5 @@ std::string FailureReason(const std::exception& error);
 // The whole message: that nothing was written, the input file, then the reason.
 std::string FailureMessage(const std::string& inputPath, const std::string& reason);
 
-// A reason as the end of a sentence that closes it: without the full stops and spaces it ends with (Windows' reasons
-// have a full stop of their own).
+// A reason without the full stops and spaces it ends with, to end a sentence of ours (Windows' reasons bring one).
 std::string WithoutFinalStop(std::string reason);

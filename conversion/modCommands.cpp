@@ -71,9 +71,6 @@ void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std
                 piece.clear();
             }
         }
-        if (!input.AtEndOfStream()) {
-            throw InputChanged(inputPath);
-        }
     } catch (const ItemError&) {
         // A line that converted before fails now.
         throw InputChanged(inputPath);
@@ -84,7 +81,7 @@ void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std
         // The file ends early, or a line has grown too long.
         throw InputChanged(inputPath);
     }
-    if (input.Stamp() != stamp) {
+    if (!input.AtEndOfStream() || input.Stamp() != stamp) {
         throw InputChanged(inputPath);
     }
     output.Write(piece);
@@ -105,8 +102,7 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
     return dialog->FileName;
 }
 
-// The directory value and the file name, joined as they stand; an existing folder named without its trailing
-// separator gets one, so that the file goes into it rather than beside it.
+// An existing folder named without its trailing separator gets one, so that the file goes into it, not beside it.
 std::string OutputPath(const std::string& directory, const std::string& fileName, FileSystemObject& files) {
     const bool separated = directory.empty() || directory.back() == '/' || directory.back() == kNativeSeparator;
     if (!separated && files.FolderExists(directory)) {
@@ -174,11 +170,10 @@ SavedFile SaveOutput(const TextWriter& write, const std::string& description, co
         writeAt(path);
         return {path, false};
     } catch (const Error& error) {
-        if (!IsPlaceFailure(error)) {
-            throw;
-        }
-        if (error.Kind() != ErrorKind::NoPlaceChosen) {
+        if (error.Kind() == ErrorKind::CannotWrite) {
             firstFailure = error.what();
+        } else if (error.Kind() != ErrorKind::NoPlaceChosen) {
+            throw;
         }
     }
     const std::string path = context.applicationDirectory + kNativeSeparator + fileName;

@@ -44,10 +44,8 @@ int CountLines(const std::string& path, FileSystemObject& files);
 std::string GetLine(const std::string& path, int n, FileSystemObject& files);
 
 // Converts the item list at inputPath and saves the result as "itemlist.conf", in directory when one is given,
-// otherwise where the user picks in the Save dialog. The input is opened once and read twice: first every line is
-// checked, so that nothing is asked or written when one cannot be converted (the error carries its number); then the
-// lines are converted straight into the output file. An input that changes meanwhile fails the run (InputChanged)
-// and nothing is written.
+// otherwise where the user picks in the Save dialog. Every line is checked before anything is asked or written (the
+// error carries the line's number); an input that changes meanwhile fails the run (InputChanged) and writes nothing.
 SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::string>& directory,
                     const RunContext& context);
 

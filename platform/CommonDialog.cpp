@@ -66,8 +66,7 @@ std::vector<FilterEntry> FilterEntries(const std::string& filter) {
 }
 
 bool MatchesFilter(std::string_view path, const std::string& filter) {
-    const std::size_t folderEnd = FolderEnd(path);
-    const std::string_view name = folderEnd == std::string_view::npos ? path : path.substr(folderEnd + 1);
+    const std::string_view name = path.substr(FolderEnd(path) + 1); // the whole path when it has no folder (npos + 1)
     for (const FilterEntry& entry : FilterEntries(filter)) {
         for (const std::string& pattern : entry.patterns) {
             if (Matches(name, pattern)) {

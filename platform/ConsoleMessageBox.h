@@ -21,7 +21,6 @@ protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;
 
 private:
-    // The line and a line break on the error or the output stream, flushed.
     void Print(bool error, const std::string& line) const;
 
     // Null for the console, which is written through stdio: <iostream>'s own streams are made before main, printing or

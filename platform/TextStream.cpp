@@ -72,40 +72,29 @@ std::string_view TextStream::ReadLineView() {
     for (;;) {
         const char* data = m_buffer.data();
         const char* lineBreak = FindLineBreak(data + scan, data + std::max(scan, m_noLfBefore), data + m_end);
-        if (lineBreak == data + m_end) {
-            m_noLfBefore = m_end;
-            // Unread bytes without a line break: a line that is already too long is refused before the buffer grows
-            // for more of it.
-            CheckLineLength(m_end - m_begin);
-            if (m_eof) {
-                if (m_begin == m_end) {
-                    throw Error(ErrorKind::EndOfStream, m_path + ": end of file");
-                }
-                const std::string_view line(data + m_begin, m_end - m_begin);
-                m_begin = m_end;
-                return line;
-            }
-            const std::size_t scanned = m_end - m_begin;
-            Fill();
-            scan = m_begin + scanned;
-            continue;
-        }
         const std::size_t lineEnd = static_cast<std::size_t>(lineBreak - data);
+        // A line that is already too long is refused before the buffer grows for more of it.
         CheckLineLength(lineEnd - m_begin);
-        if (*lineBreak == '\r' && lineEnd + 1 == m_end && !m_eof) {
-            // Whether this CR is part of a CR LF depends on the byte that has not been read yet.
-            const std::size_t scanned = lineEnd - m_begin;
-            Fill();
-            scan = m_begin + scanned;
-            continue;
+        if (lineEnd == m_end) {
+            m_noLfBefore = m_end;
         }
-        std::size_t next = lineEnd + 1;
-        if (*lineBreak == '\r' && next < m_end && data[next] == '\n') {
-            ++next;
+        // A CR as the last byte read may be the first half of a CR LF that has not been read yet.
+        const bool lineEnds = lineEnd < m_end && (*lineBreak == '\n' || lineEnd + 1 < m_end);
+        if (lineEnds || m_eof) {
+            if (m_begin == m_end) {
+                throw Error(ErrorKind::EndOfStream, m_path + ": end of file");
+            }
+            std::size_t next = std::min(lineEnd + 1, m_end);
+            if (next < m_end && *lineBreak == '\r' && data[next] == '\n') {
+                ++next;
+            }
+            const std::string_view line(data + m_begin, lineEnd - m_begin);
+            m_begin = next;
+            return line;
         }
-        const std::string_view line(data + m_begin, lineEnd - m_begin);
-        m_begin = next;
-        return line;
+        const std::size_t scanned = lineEnd - m_begin;
+        Fill();
+        scan = m_begin + scanned;
     }
 }
 
@@ -117,14 +106,6 @@ bool TextStream::AtEndOfStream() {
         Fill();
     }
     return m_begin == m_end;
-}
-
-void TextStream::SkipLine() {
-    ReadLineView();
-}
-
-std::string TextStream::ReadLine() {
-    return std::string(ReadLineView());
 }
 
 void TextStream::Rewind() {

@@ -45,9 +45,8 @@ public:
 // an unclosed written stream leaves the target as it was and no new file behind.
 class TextStream {
 public:
-    // The longest line a stream reads, skips or tests for: a longer one raises LineTooLong. A whole line is held in
-    // memory while it is read, so without a bound a file without any line break would be held whole. No item list
-    // comes near it.
+    // The longest line a stream reads, skips or tests for: a longer one raises LineTooLong. A line is held whole in
+    // memory while it is read, so a file without line breaks would be held whole; no item list comes near this.
     static constexpr std::size_t kLongestLine = 64 * 1024 * 1024;
 
     TextStream(std::unique_ptr<FileReader> reader, std::string path);
@@ -56,10 +55,10 @@ public:
     // True exactly when no line is left.
     bool AtEndOfStream();
     // Moves past one line and its line break; raises EndOfStream when no line is left.
-    void SkipLine();
+    void SkipLine() { ReadLineView(); }
     // The next line without its line break; raises EndOfStream when no line is left, and LineTooLong for a line
     // longer than kLongestLine (as SkipLine does).
-    std::string ReadLine();
+    std::string ReadLine() { return std::string(ReadLineView()); }
     // As ReadLine, without a copy: the view stays valid until the stream is next used.
     std::string_view ReadLineView();
     // Starts reading again from the first line of the same open file.

@@ -33,9 +33,8 @@ std::string CommandLineReason(const std::exception& error, const std::string& in
     if (inputPath.empty()) {
         return kNoInputFile;
     }
-    // Quotation marks that stay part of a path (on Linux all of them, on Windows those that do not enclose the whole
-    // value) make it name no file as a rule. Users quote paths with spaces out of habit: when such an input cannot be
-    // opened, say that the quotes are the trouble.
+    // Users quote paths with spaces by habit, and quotation marks left in a path (on Linux all of them) make it name
+    // no file as a rule: say that the quotes are the trouble.
     const bool looksQuoted = inputPath.front() == '"' || inputPath.back() == '"';
     return FailureReason(error) + (looksQuoted ? modCommands::kCrLf + std::string(kNoQuotesNeeded) : "");
 }

@@ -20,42 +20,25 @@ constexpr MenuItemDescription kHelpItems[] = {{"mnuCmd", "&Command line argument
                                               {"mnuAbout", "&About Tarvenne...", MenuCommand::About}};
 constexpr MenuDescription kMenus[] = {{"mnuFile", "&File", kFileItems}, {"mnuHelp", "&Help", kHelpItems}};
 
-constexpr const char* kLabelLines[] = {"More options coming soon (hopefully).",
-                                       "",
-                                       "This includes:",
-                                       "- More conversion types",
-                                       "- Dock BG conversions",
-                                       "- Improved GUI (not skins)"};
+constexpr const char* kLabelText = "More options coming soon (hopefully).\r\n\r\n"
+                                   "This includes:\r\n"
+                                   "- More conversion types\r\n"
+                                   "- Dock BG conversions\r\n"
+                                   "- Improved GUI (not skins)";
 
-constexpr const char* kHelpLines[] = {
-    "Below is the standard for command line arguments (all are required, except -s, and must be in the order below):",
-    "",
-    "",
-    "-in <path & filename of input file>\t:\tThis specifies the input file.",
-    "",
-    "-out <directory of output file>\t:\tThis specifies the output directory.",
-    "",
-    "-type <type here>\t\t\t:\tThis specifies the type of conversion to perform.",
-    "",
-    "[-s]\t\t\t\t:\tThis specifies for the conversion to be silent (no confirmation message).",
-    "",
-    "",
-    "Available conversion types:",
-    "",
-    "yzrk\t:\tY'z Dock itemlist  ->  RK Launcher itemlist"};
+constexpr const char* kHelpText =
+    "Below is the standard for command line arguments (all are required, except -s, and must be in the order "
+    "below):\r\n\r\n\r\n"
+    "-in <path & filename of input file>\t:\tThis specifies the input file.\r\n\r\n"
+    "-out <directory of output file>\t:\tThis specifies the output directory.\r\n\r\n"
+    "-type <type here>\t\t\t:\tThis specifies the type of conversion to perform.\r\n\r\n"
+    "[-s]\t\t\t\t:\tThis specifies for the conversion to be silent (no confirmation message).\r\n\r\n\r\n"
+    "Available conversion types:\r\n\r\n"
+    "yzrk\t:\tY'z Dock itemlist  ->  RK Launcher itemlist";
 
 constexpr const char* kAboutTitle = "About Tarvenne";
 constexpr const char* kOpenTitle = "Select your Y'z Dock itemlist";
 constexpr const char* kOpenFilter = "Y'z Dock Itemlist (itemlist.ini)| itemlist.ini";
-
-template <std::size_t N> std::string JoinLines(const char* const (&lines)[N]) {
-    std::string text;
-    for (std::size_t i = 0; i < N; ++i) {
-        text += (i > 0 ? modCommands::kCrLf : "");
-        text += lines[i];
-    }
-    return text;
-}
 
 } // namespace
 
@@ -68,13 +51,13 @@ const std::string& frmMain::Caption() {
 }
 
 std::string frmMain::CommandLineHelp() {
-    return JoinLines(kHelpLines);
+    return kHelpText;
 }
 
 frmMain::frmMain(Services services) : m_services(std::move(services)) {}
 
 void frmMain::Form_Load() {
-    m_services.setLabelText(JoinLines(kLabelLines));
+    m_services.setLabelText(kLabelText);
 }
 
 void frmMain::cmdYzToRKL_Click() {
@@ -83,7 +66,6 @@ void frmMain::cmdYzToRKL_Click() {
     dialog.Filter = kOpenFilter;
     // A name typed without an extension is opened as it is typed.
     dialog.DefaultExt.clear();
-    // No file picked, nothing to say.
     if (!dialog.ShowOpen()) {
         return;
     }
@@ -92,7 +74,6 @@ void frmMain::cmdYzToRKL_Click() {
         modCommands::RunYzToRK(inputPath, std::nullopt,
                                {m_services.messageBox, &dialog, m_services.applicationDirectory});
     } catch (const std::exception& error) {
-        // The click's one error trap: nothing of the run is kept, the user is told why, and the window stays.
         m_services.messageBox.MsgBox(FailureMessage(inputPath, FailureReason(error)), MsgBoxStyle::Critical);
     }
 }
