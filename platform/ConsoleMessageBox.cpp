@@ -4,14 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
-ConsoleMessageBox::ConsoleMessageBox(std::ostream& out, std::ostream& err) : m_out(&out), m_err(&err) {}
-
 void ConsoleMessageBox::Print(bool error, const std::string& line) const {
-    if (std::ostream* stream = error ? m_err : m_out) {
-        *stream << line << '\n' << std::flush;
-        return;
-    }
-    std::FILE* file = error ? stderr : stdout;
+    std::FILE* file = error ? m_err : m_out;
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);
     std::fflush(file);

@@ -3,14 +3,13 @@
 
 #include "MessageBox.h"
 
-#include <ostream>
+#include <cstdio>
 
 // Critical messages go to the error stream, all others to the output stream, one prompt line per text line.
 class ConsoleMessageBox : public MessageBox {
 public:
-    // On the console: the program's standard output and standard error.
-    ConsoleMessageBox() = default;
-    ConsoleMessageBox(std::ostream& out, std::ostream& err);
+    // Through stdio, not <iostream>, whose streams would be set up before main in every run, printing or not.
+    explicit ConsoleMessageBox(std::FILE* out = stdout, std::FILE* err = stderr) : m_out(out), m_err(err) {}
 
     // The detail's lines on the error stream, each after the program's name.
     void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
@@ -23,8 +22,6 @@ protected:
 private:
     void Print(bool error, const std::string& line) const;
 
-    // Null for the console, which is written through stdio: <iostream>'s own streams are made before main, printing or
-    // not, a seventh of all the work of a short conversion that prints nothing.
-    std::ostream* m_out = nullptr;
-    std::ostream* m_err = nullptr;
+    std::FILE* m_out;
+    std::FILE* m_err;
 };

@@ -9,13 +9,18 @@
 // exactly as the caller wrote it, quotation marks included.
 std::string ArgumentText(int argc, const char* const* argv);
 
-// Whether quotation marks around a whole path in the argument text are taken away. On Windows people and programs
-// quote paths with spaces by habit, and no file name can hold one; on Linux the shell has already taken the user's
-// own away, and what is left is part of the name.
+// The directory that holds the executable, without a trailing separator.
+std::string ApplicationDirectory();
+
+// kUnquotePaths: whether quotation marks around a whole path in the argument text are taken away. On Windows people
+// and programs quote paths with spaces by habit, and no file name can hold one; on Linux the shell has already taken
+// the user's own away, and what is left is part of the name. kNativeSeparator joins a directory and a file name.
 #if defined(_WIN32)
 inline constexpr bool kUnquotePaths = true;
+inline constexpr char kNativeSeparator = '\\';
 #else
 inline constexpr bool kUnquotePaths = false;
+inline constexpr char kNativeSeparator = '/';
 #endif
 
 // A value of the argument text, or a part of a dialog's filter, without the spaces around it.
@@ -24,13 +29,3 @@ inline std::string TrimSpaces(std::string_view text) {
     return first == std::string_view::npos ? std::string()
                                            : std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
-
-// The directory that holds the executable, without a trailing separator.
-std::string ApplicationDirectory();
-
-// The separator that joins a directory and a file name on this system.
-#if defined(_WIN32)
-inline constexpr char kNativeSeparator = '\\';
-#else
-inline constexpr char kNativeSeparator = '/';
-#endif

@@ -150,8 +150,7 @@ struct Check {
     std::atomic<bool> resolving{false};
 };
 
-// Runs the check in a thread of its own that nobody joins: one whose server never answers stays blocked until the
-// process ends, holding its share of the check.
+// Runs the check in a thread that nobody joins: one whose server never answers stays blocked until the process ends.
 std::shared_ptr<Check> Start(std::string (*reach)(const std::string&, std::atomic<bool>&), std::string display) {
     auto check = std::make_shared<Check>();
     std::thread([check, reach, display] { check->done.set_value(reach(display, check->resolving)); }).detach();

@@ -12,8 +12,7 @@ void RemoveOnSignal(const std::string& path);
 // Forgets the file; the program's own handling of the signals is back.
 void Forget();
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a file can be renamed and forgotten in one step; a
-// signal that comes meanwhile is delivered when it goes.
+// Holds the three signals back while it lives, so that a file is renamed and forgotten in one step; they come after.
 class Hold {
 public:
     Hold();

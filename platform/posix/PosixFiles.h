@@ -1,5 +1,4 @@
-// The files of a POSIX system, as SystemFiles() gives them; tests also make them without unnamed files, as they are
-// on a file system that has none.
+// The files of a POSIX system, as SystemFiles() gives them.
 #pragma once
 
 #include "FileSystemObject.h"

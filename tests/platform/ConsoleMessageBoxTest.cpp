@@ -3,8 +3,8 @@
 
 #include "ParamName.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -16,31 +16,42 @@ struct ConsoleCase {
     std::string err;
 };
 
+std::string Contents(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    for (int c = 0; (c = std::fgetc(file)) != EOF;) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(file);
+    return text;
+}
+
 class ConsoleMessageBoxTest : public testing::TestWithParam<ConsoleCase> {};
 
 TEST_P(ConsoleMessageBoxTest, PrintsThePromptLineByLine) {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out != nullptr && err != nullptr);
     ConsoleMessageBox box(out, err);
     box.MsgBox(GetParam().prompt, GetParam().style);
-    EXPECT_EQ(out.str(), GetParam().out);
-    EXPECT_EQ(err.str(), GetParam().err);
+    EXPECT_EQ(Contents(out), GetParam().out);
+    EXPECT_EQ(Contents(err), GetParam().err);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Prompts, ConsoleMessageBoxTest,
-    testing::Values(ConsoleCase{"OneLine", "done", MsgBoxStyle::Information, "done\n", ""},
-                    ConsoleCase{"CriticalGoesToErrors", "bad", MsgBoxStyle::Critical, "", "bad\n"},
-                    ConsoleCase{"PlainGoesToOutput", "note", MsgBoxStyle::OkOnly, "note\n", ""},
-                    ConsoleCase{"CrLf", "a\r\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
-                    ConsoleCase{"LoneCr", "a\rb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
-                    ConsoleCase{"LoneLf", "a\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
-                    ConsoleCase{"LfCrIsTwoBreaks", "a\n\rb", MsgBoxStyle::OkOnly, "a\n\nb\n", ""},
-                    ConsoleCase{"EmptyLinesStay", "a\r\n\r\n\r\nb", MsgBoxStyle::OkOnly, "a\n\n\nb\n", ""},
-                    ConsoleCase{"BreakAtTheEnd", "a\r\n", MsgBoxStyle::OkOnly, "a\n\n", ""},
-                    ConsoleCase{"CrAtTheEnd", "a\r", MsgBoxStyle::OkOnly, "a\n\n", ""},
-                    ConsoleCase{"EmptyPrompt", "", MsgBoxStyle::OkOnly, "\n", ""},
-                    ConsoleCase{"TabsStay", "a\tb", MsgBoxStyle::Critical, "", "a\tb\n"}),
-    ParamName<ConsoleCase>);
+INSTANTIATE_TEST_SUITE_P(Prompts, ConsoleMessageBoxTest,
+                         testing::Values(ConsoleCase{"OneLine", "done", MsgBoxStyle::Information, "done\n", ""},
+                                         ConsoleCase{"CriticalGoesToErrors", "bad", MsgBoxStyle::Critical, "", "bad\n"},
+                                         ConsoleCase{"PlainGoesToOutput", "note", MsgBoxStyle::OkOnly, "note\n", ""},
+                                         ConsoleCase{"CrLf", "a\r\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                                         ConsoleCase{"LoneCr", "a\rb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                                         ConsoleCase{"LoneLf", "a\nb", MsgBoxStyle::OkOnly, "a\nb\n", ""},
+                                         ConsoleCase{"LfCrIsTwoBreaks", "a\n\rb", MsgBoxStyle::OkOnly, "a\n\nb\n", ""},
+                                         ConsoleCase{"EmptyLinesStay", "a\r\n\r\n\r\nb", MsgBoxStyle::OkOnly,
+                                                     "a\n\n\nb\n", ""},
+                                         ConsoleCase{"BreakAtTheEnd", "a\r\n", MsgBoxStyle::OkOnly, "a\n\n", ""},
+                                         ConsoleCase{"CrAtTheEnd", "a\r", MsgBoxStyle::OkOnly, "a\n\n", ""},
+                                         ConsoleCase{"EmptyPrompt", "", MsgBoxStyle::OkOnly, "\n", ""},
+                                         ConsoleCase{"TabsStay", "a\tb", MsgBoxStyle::Critical, "", "a\tb\n"}),
+                         ParamName<ConsoleCase>);
 
 } // namespace
