@@ -99,7 +99,6 @@ TEST(TextStream, RefusesPlacesItCannotWrite) {
     EXPECT_EQ(ListDirectory(dir / "folder"), "");
 }
 
-// Every byte value, repeated past one write slice, goes out and comes back as it was.
 // Close lets go of the file at once, also when the new file cannot be put in place: a stream kept afterwards holds
 // neither the input open nor a new file on the disk, and writes nothing more.
 TEST(TextStream, CloseReleasesTheFileEvenWhenItFails) {
@@ -133,6 +132,7 @@ TEST(TextStream, CloseReleasesTheFileEvenWhenItFails) {
     EXPECT_EQ(KindOf([&] { output.Write("late"); }), ErrorKind::CannotWrite);
 }
 
+// Every byte value, repeated past one write slice, goes out and comes back as it was.
 TEST(TextStream, BytesPassThroughUnchanged) {
     std::string everyByte;
     for (int value = 0; value < 256; ++value) {
