@@ -29,6 +29,7 @@ const std::string kIn = "/dock/in put.ini";
 const std::string kOutFile = "/out/itemlist.conf";
 const std::string kApp = "/app";
 const std::string kAppFile = kApp + kNativeSeparator + "itemlist.conf";
+const std::string kUsual = "-in {in} -out {out} -type yzrk";
 
 // The text with {in}, {missing}, {out} and {app} replaced by the input, a file that is not there, the output
 // directory and the application directory with its separator.
@@ -100,7 +101,7 @@ protected:
 
     // A silent conversion of the input writes result as the whole itemlist.conf, and nothing else.
     void ExpectConvertedSilently(const std::string& result) {
-        EXPECT_EQ(Load("-in {in} -out {out} -type yzrk -s"), 0);
+        EXPECT_EQ(Load(kUsual + " -s"), 0);
         EXPECT_TRUE(m_files.Get(kOutFile) == result);
         EXPECT_EQ(m_files.List(), kIn + " " + kOutFile);
         ExpectBoxes(m_box, {});
@@ -127,7 +128,6 @@ TEST_P(ArgumentTexts, ShowTheirBoxesAndEndOrOpenTheWindow) {
     }
 }
 
-const std::string kUsual = "-in {in} -out {out} -type yzrk";
 // Windows takes command lines of up to 32,767 characters.
 const std::string kJunk = Repeat(Repeat("j", 1000) + " ", 30);
 
