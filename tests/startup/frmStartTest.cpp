@@ -240,6 +240,13 @@ INSTANTIATE_TEST_SUITE_P(
                     InputCase{"NoFinalLineBreak", "s\r\n" + kItem, 0, kSepBlock + kItemBlock},
                     InputCase{"TenThousandFields", kItem + Repeat("\tfield", 10'000), 0, kItemBlock},
                     InputCase{"Empty", "", 0, ""},
+                    InputCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF" + kItem + "\r\n\xEF\xBB\xBF\r\n", 0,
+                              kItemBlock + kSepBlock},
+                    InputCase{"LoneCrs", std::string(100'000, '\r'), 0, Repeat("\r\n", 100'000)},
+                    InputCase{"Utf16ByteOrderMark", "\xFF\xFEs\0\r\0\n\0"s, 1,
+                              "The input file is saved as Unicode (UTF-16) text, which is not an item list. Save it "
+                              "again as ANSI or UTF-8 text (in Notepad: File, Save As, Encoding) and convert that."},
+                    InputCase{"Utf16BigEndian", "\xFE\xFF\0s"s, 1, "The input file is saved as Unicode..."},
                     InputCase{"FailsAtTheFirstLine", kBad + "\r\n" + kItem, 1, "Line 1 is missing a field."},
                     InputCase{"FailsInTheMiddle", Repeat(kItem + "\r\n", 2) + kBad + "\r\n" + Repeat(kItem + "\r\n", 2),
                               1, "Line 3 is missing a field."},
