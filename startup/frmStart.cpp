@@ -65,12 +65,11 @@ std::optional<int> frmStart::Form_Load() {
         return OpenMainWindow();
     }
     if (m_argumentText == kHelpRequest || m_argumentText == kWindowsHelpRequest) {
-        m_messageBox.MsgBox(frmMain::CommandLineHelp(), MsgBoxStyle::OkOnly);
-        return kShownOnRequest;
+        return m_messageBox.Print(frmMain::CommandLineHelp()) ? kShownOnRequest : kCannotPrint;
     }
     if (m_argumentText == kVersionRequest) {
-        m_messageBox.MsgBox(std::string(Product::kName) + " " + Product::kVersion, MsgBoxStyle::OkOnly);
-        return kShownOnRequest;
+        return m_messageBox.Print(std::string(Product::kName) + " " + Product::kVersion) ? kShownOnRequest
+                                                                                         : kCannotPrint;
     }
     const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any
@@ -97,10 +96,8 @@ std::optional<int> frmStart::Form_Load() {
     }
 
     if (!commandLine->silent) {
-        // After a fallback the file is not where the command line asked: name the directory actually used.
-        const std::string directory =
-            saved.inApplicationDirectory ? m_applicationDirectory + kNativeSeparator : commandLine->outputDirectory;
-        m_messageBox.MsgBox(kConfirmation + directory, MsgBoxStyle::Information);
+        // The file actually written, wherever the command line's value or a fallback put it.
+        m_messageBox.MsgBox(kConfirmation + m_files.FullPath(saved.path), MsgBoxStyle::Information);
     }
     return saved.inApplicationDirectory ? kWrittenInApplicationDirectory : kWritten;
 }

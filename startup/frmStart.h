@@ -15,7 +15,8 @@ enum ExitStatus : int {
     kNoDisplay = 2,                     // the main window was due, but there is no display to show it on
     kNotCarriedOut = 2,                 // the command line could not be carried out; the main window ran instead
     kWrittenInApplicationDirectory = 3, // the file was written, but into the application directory
-    kShownOnRequest = 0                 // the usage or the version was asked for and shown
+    kShownOnRequest = 0,                // the usage or the version was asked for and shown
+    kCannotPrint = 1,                   // the usage or the version was asked for, but could not be written
 };
 
 // Opens the main window without waiting for it.

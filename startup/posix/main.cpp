@@ -5,6 +5,7 @@
 #include "frmStart.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
             ::open("/dev/null", O_RDWR);
         }
     }
+    // A closed pipe is an error of the write into it, never the end of the program: a file already written stays
+    // reported as written.
+    ::signal(SIGPIPE, SIG_IGN);
     const std::string argumentText = ArgumentText(argc, argv);
     const std::string applicationDirectory = ApplicationDirectory();
     ScreenLoader screen(argc, argv, applicationDirectory);
