@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class MessageBox;
 
@@ -33,8 +34,10 @@ public:
 class frmStart {
 public:
     // The conversion reads and writes through files: the system's own, unless another file system is handed in.
+    // argumentStarts: where each argument begins in the text, when the system handed them over as a list.
     frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
-             std::string applicationDirectory, FileSystemObject& files = SystemFiles());
+             std::string applicationDirectory, FileSystemObject& files = SystemFiles(),
+             std::vector<std::size_t> argumentStarts = {});
 
     // Empty argument text: the main window. "--help" or "/?": the command-line help; "--version": the program's name
     // and version; either in a box, then status 0. A well-formed command line of type "yzrk": one conversion, a
@@ -56,5 +59,6 @@ private:
     MainWindowLauncher& m_launcher;
     std::string m_applicationDirectory;
     FileSystemObject& m_files;
+    std::vector<std::size_t> m_argumentStarts;
     int m_statusAfterWindow = kWritten;
 };

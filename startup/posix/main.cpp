@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     int statusAfterWindow = kWritten;
     {
         // The start-up form is gone once it has handed over to the main window.
-        frmStart start(argumentText, screen, screen, applicationDirectory);
+        frmStart start(argumentText, screen, screen, applicationDirectory, SystemFiles(), ArgumentStarts(argc, argv));
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }

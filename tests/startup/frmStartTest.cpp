@@ -339,6 +339,20 @@ TEST_F(frmStartTest, ALoneFileOpensTheWindowWithIt) {
     ExpectNothingWritten();
 }
 
+// Paths with a "-": read whole where the cut at every "-" cannot read the command line; where neither reading can,
+// the error says how to write them.
+TEST_F(frmStartTest, PathsWithADashAreReadWhole) {
+    m_files.Put("/yz-backup/itemlist.ini", kItem + "\r\n");
+    m_files.MakeFolder("/rk-out");
+    EXPECT_EQ(Load("-in /yz-backup/itemlist.ini -out /rk-out/ -type yzrk"), 0);
+    ExpectBoxes(m_box, {"64:New file written to /rk-out/itemlist.conf"});
+    EXPECT_EQ(m_files.Get("/rk-out/itemlist.conf"), kItemBlock);
+
+    m_box.shown.clear();
+    EXPECT_EQ(Load("-in /dock/x-y.ini -out {out} -typ yzrk"), std::nullopt);
+    ExpectBoxes(m_box, {kCommandLineError + "\r\n\r\nA path that holds a \"-\" is read whole when ..."});
+}
+
 // Only an input that cannot be opened because of its quotation marks gets the hint about them.
 TEST_F(frmStartTest, OnlyAnInputThatCannotBeOpenedBecauseOfItsQuotesGetsTheHint) {
     m_files.Put("/dock/q.ini", "broken\t\r\n");
