@@ -281,29 +281,24 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<int>("style");
-        QTest::addColumn<QStringList>("read"); // role: name, of each named part within the box
+        QTest::addColumn<QString>("icon"); // as it is read, empty for none
         QTest::newRow("about") << "About Tarvenne"
-                               << "Tarvenne 1.00, written by the Tarvenne authors." << 64
-                               << QStringList{"image: Information",
-                                              "text: Tarvenne 1.00, written by the Tarvenne authors.", "button: OK"};
+                               << "Tarvenne 1.00 by the Tarvenne authors" << 64 << "Information";
         QTest::newRow("failure") << "Tarvenne"
                                  << "The conversion failed; nothing was written.\r\n\r\nInput file: /tmp/o & p/i.ini"
-                                    "\r\nLine 2 is missing a field."
-                                 << 16
-                                 << QStringList{"image: Error",
-                                                "text: The conversion failed; nothing was written.\n\n"
-                                                "Input file: /tmp/o & p/i.ini\nLine 2 is missing a field.",
-                                                "button: OK"};
-        QTest::newRow("help, scrolled") << "Tarvenne" << QStringLiteral("a\t:\tb\n").repeated(500) + "z" << 0
-                                        << QStringList{"text: " + QStringLiteral("a\t:\tb\n").repeated(500) + "z",
-                                                       "button: OK"};
+                                 << 16 << "Error";
+        QTest::newRow("help, scrolled") << "Tarvenne" << QStringLiteral("a\t:\tb\r\n").repeated(500) << 0 << "";
     }
 
     void aScreenReaderReadsTheBox() {
         QFETCH(QString, title);
         QFETCH(QString, prompt);
         QFETCH(int, style);
-        QFETCH(QStringList, read);
+        QFETCH(QString, icon);
+        QStringList read{"text: " + QString(prompt).replace("\r\n", "\n"), "button: OK"};
+        if (!icon.isEmpty()) {
+            read << "image: " + icon;
+        }
         MessageDialog dialog(prompt, static_cast<MsgBoxStyle>(style), title);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
