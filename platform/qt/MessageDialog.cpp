@@ -134,7 +134,8 @@ void PromptView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QFontMetricsF metrics(font());
     for (const Piece& piece : m_pieces) {
-        painter.drawText(QPointF(piece.x, metrics.ascent() + metrics.lineSpacing() * piece.row), piece.text);
+        const qreal baseline = metrics.ascent() + metrics.lineSpacing() * piece.row;
+        painter.drawText(QPointF(piece.x, baseline), piece.text);
     }
 }
 
@@ -151,13 +152,13 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(m_buttons, 1, 0, 1, 2);
 
-    // The room left for the prompt, a scroll bar's width kept free in case it is taller than the room.
+    // The room left for the prompt, a scroll bar's width kept free in case it is too tall for it.
     const QSize limit = BoxSizeLimit(parent != nullptr ? parent->screen() : this->screen());
     const QMargins margins = layout->contentsMargins();
     const int scrollBar = this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     int width = limit.width() - margins.left() - margins.right() - scrollBar;
-    const int height =
-        limit.height() - margins.top() - margins.bottom() - layout->verticalSpacing() - m_buttons->sizeHint().height();
+    const int buttonRow = layout->verticalSpacing() + m_buttons->sizeHint().height();
+    const int height = limit.height() - margins.top() - margins.bottom() - buttonRow;
 
     if (style != MsgBoxStyle::OkOnly) {
         auto* icon = new QLabel(this);
@@ -167,7 +168,8 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
         const QStyle::StandardPixmap standard =
             critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
         icon->setPixmap(this->style()->standardIcon(standard, nullptr, this).pixmap(extent, extent));
-        icon->setAccessibleName(QString::fromUtf8(critical ? kCriticalIconName : kInformationIconName));
+        const char* iconName = critical ? kCriticalIconName : kInformationIconName;
+        icon->setAccessibleName(QString::fromUtf8(iconName));
         layout->addWidget(icon, 0, 0, Qt::AlignTop);
         width -= extent + layout->horizontalSpacing();
     }
@@ -184,8 +186,8 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll->setWidget(m_prompt);
-    scroll->setFixedSize(m_prompt->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width(),
-                         std::max(height, 1));
+    const int barWidth = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setFixedSize(m_prompt->sizeHint().width() + barWidth, std::max(height, 1));
     layout->addWidget(scroll, 0, 1);
 }
 

@@ -10,15 +10,16 @@
 
 class QScreen;
 
-// The room a box may take: nine tenths of the screen's available size, or without a screen (none connected yet, say)
-// a fixed size that fits a usual one.
+// The room a box may take: nine tenths of the screen's available size, or without a screen (none
+// connected yet, say) a fixed size that fits a usual one.
 QSize BoxSizeLimit(const QScreen* screen);
 
-// The prompt as plain text, line by line. TABs advance to evenly spaced tab stops whose spacing is chosen so that
-// text following TABs lines up across the lines. A line wider than maximumWidth wraps: at a space where it can, inside
-// a long word such as a path where it must; the continuation lines start where the wrapped run of text started, unless
-// that leaves less than half the width. Nothing is left out. To assistive technology it is a label whose name is the
-// whole prompt, its lines joined by LF.
+// The prompt as plain text, line by line. TABs advance to evenly spaced tab stops whose spacing is
+// chosen so that text following TABs lines up across the lines. A line wider than maximumWidth
+// wraps: at a space where it can, inside a long word such as a path where it must; the continuation
+// lines start where the wrapped run of text started, unless that leaves less than half the width.
+// Nothing is left out. To assistive technology it is a label whose name is the whole prompt, its
+// lines joined by LF.
 class PromptView : public QLabel {
     Q_OBJECT
 public:
@@ -27,7 +28,8 @@ public:
     QSize sizeHint() const override { return m_size; }
     QSize minimumSizeHint() const override { return m_size; }
 
-    // Lines of the prompt, and where each TAB-separated run of a line starts when the line is not wrapped, in pixels.
+    // Lines of the prompt, and where each TAB-separated run of a line starts when the line is not
+    // wrapped, in pixels.
     const QStringList& Lines() const { return m_lines; }
     qreal RunStart(qsizetype line, qsizetype run) const;
 

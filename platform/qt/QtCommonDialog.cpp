@@ -68,8 +68,9 @@ protected:
     }
 
 private:
-    // The date column as wide as a date of the widest kind (it starts too narrow), and the dialog wide enough for every
-    // column, a vertical scroll bar included (at Qt's own size the last column is cut off).
+    // The date column as wide as a date of the widest kind (it starts too narrow), and the dialog
+    // wide enough for every column, a vertical scroll bar included (at Qt's own size the last
+    // column is cut off).
     void FitColumns() {
         auto* list = findChild<QTreeView*>(QStringLiteral("treeView"));
         if (list == nullptr) {
@@ -79,14 +80,16 @@ private:
         date.initFrom(list);
         date.font = list->font();
         date.features = QStyleOptionViewItem::HasDisplay;
-        date.text = QLocale::system().toString(QDateTime(QDate(2026, 12, 29), QTime(23, 58)), QLocale::ShortFormat);
+        const QDateTime widest(QDate(2026, 12, 29), QTime(23, 58));
+        date.text = QLocale::system().toString(widest, QLocale::ShortFormat);
         QHeaderView* header = list->header();
         const QSize dateSize = list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &date, QSize(), list);
         header->resizeSection(kDateColumn, std::max(header->sectionSize(kDateColumn), dateSize.width()));
-        const QScrollBar* scrollBar = list->verticalScrollBar();
-        const int room = list->viewport()->width() - (scrollBar->isVisible() ? 0 : scrollBar->sizeHint().width());
+        const QScrollBar* bar = list->verticalScrollBar();
+        const int room = list->viewport()->width() - (bar->isVisible() ? 0 : bar->sizeHint().width());
         if (header->length() > room) {
-            resize(std::min(width() + header->length() - room, screen()->availableGeometry().width()), height());
+            const int screenWidth = screen()->availableGeometry().width();
+            resize(std::min(width() + header->length() - room, screenWidth), height());
         }
     }
 

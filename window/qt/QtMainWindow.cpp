@@ -144,9 +144,9 @@ void QtMainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
+    const std::string inputPath = QFile::encodeName(path).toStdString();
     QMetaObject::invokeMethod(
-        this, [this, inputPath = QFile::encodeName(path).toStdString()] { m_form->ConvertPicked(inputPath); },
-        Qt::QueuedConnection);
+        this, [this, inputPath] { m_form->ConvertPicked(inputPath); }, Qt::QueuedConnection);
 }
 
 void QtMainWindow::BuildMenus() {

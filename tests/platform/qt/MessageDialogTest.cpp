@@ -129,7 +129,8 @@ private slots:
         QVERIFY2(dialog.CopyText().contains("\nFine & dandy&   \n"), qPrintable(dialog.CopyText()));
     }
 
-    // The command-line help where it has the room: fifteen lines, none wrapped, and the text after the TABs in line.
+    // The command-line help where it has the room: fifteen lines, none wrapped, and the text after
+    // the TABs in line.
     void helpLinesStayWholeAndColumnsAlign() {
         const QString help = QStringLiteral(
             "Below is the standard for command line arguments (all are required, except -s, and must be in the order "
@@ -232,8 +233,9 @@ private slots:
         QVERIFY(inkBetween(tabStop, image.width()));
     }
 
-    // Every character of a box is shown, whatever the scale: lines too wide for the screen wrap (a path inside
-    // itself), and a box too tall for it scrolls. Run again at three times the scale (tests/CMakeLists.txt).
+    // Every character of a box is shown, whatever the scale: lines too wide for the screen wrap (a
+    // path inside itself), and a box too tall for it scrolls. Run again at three times the scale
+    // (tests/CMakeLists.txt).
     void noTextIsCut_data() {
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<int>("style");
@@ -275,8 +277,8 @@ private slots:
         }
     }
 
-    // A screen reader reads the whole box: the title, what the icon means, the prompt as written ("&" included) and
-    // the button.
+    // A screen reader reads the whole box: the title, what the icon means, the prompt as written
+    // ("&" included) and the button.
     void aScreenReaderReadsTheBox_data() {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("prompt");

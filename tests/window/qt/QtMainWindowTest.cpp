@@ -196,8 +196,9 @@ private slots:
         QCOMPARE(m_ends, 1);
     }
 
-    // A dropped list converts as if picked in the Open dialog, once the drop is over: the Save dialog starts beside
-    // it. Of several files the first local one is taken; a drag without a local file is refused.
+    // A dropped list converts as if picked in the Open dialog, once the drop is over: the Save
+    // dialog starts beside it. Of several files the first local one is taken; a drag without a
+    // local file is refused.
     void aDroppedListConverts_data() {
         QTest::addColumn<QStringList>("urls"); // paths in the test's folder, or web addresses
         QTest::addColumn<bool>("taken");
