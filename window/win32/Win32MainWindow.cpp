@@ -52,8 +52,8 @@ HFONT CreateWindowFont(UINT dpi) {
     return CreateFontIndirectW(&font);
 }
 
-HICON LoadProgramIcon(int metric, UINT dpi) {
-    const int size = GetSystemMetricsForDpi(metric, dpi);
+HICON LoadProgramIcon(const Win32Dpi& dpis, int metric, UINT dpi) {
+    const int size = dpis.SystemMetric(metric, dpi);
     return static_cast<HICON>(
         LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_TARVENNE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
@@ -78,6 +78,7 @@ HMENU BuildMenuBar() {
 } // namespace
 
 struct Win32MainWindow::State {
+    Win32Dpi dpis;
     HWND window = nullptr;
     HWND cmdYzToRKL = nullptr;
     HWND label1 = nullptr;
@@ -96,8 +97,8 @@ struct Win32MainWindow::State {
     // The font, the icons and the control positions for dpi.
     void Layout(UINT dpi) {
         const HFONT oldFont = std::exchange(font, CreateWindowFont(dpi));
-        const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(SM_CXICON, dpi)),
-                                  std::exchange(smallIcon, LoadProgramIcon(SM_CXSMICON, dpi))};
+        const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(dpis, SM_CXICON, dpi)),
+                                  std::exchange(smallIcon, LoadProgramIcon(dpis, SM_CXSMICON, dpi))};
         SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
         SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
@@ -121,7 +122,7 @@ struct Win32MainWindow::State {
         const int width = Pixels(frmMain::kClientWidth, dpi);
         const int height = Pixels(frmMain::kClientHeight, dpi);
         RECT frame{0, 0, width, height};
-        AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
+        dpis.AdjustWindowRect(frame, kStyle, true, 0, dpi);
         SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         // A menu bar wrapped onto more lines takes more height than AdjustWindowRectEx counts: make up the difference.
@@ -190,7 +191,8 @@ struct Win32MainWindow::State {
     }
 };
 
-Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std::make_unique<State>()) {
+Win32MainWindow::Win32MainWindow(std::string applicationDirectory, Win32Dpi dpis)
+    : m_state(std::make_unique<State>(dpis)) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &State::WindowProc;
@@ -224,7 +226,7 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
         throw failure;
     }
 
-    const UINT dpi = GetDpiForWindow(window);
+    const UINT dpi = state.dpis.ForWindow(window);
     state.Layout(dpi);
     RECT placed{};
     GetWindowRect(window, &placed);

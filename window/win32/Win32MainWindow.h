@@ -1,6 +1,7 @@
 // The main window in plain Win32: builds the controls and menus that frmMain describes and routes their events to it.
 #pragma once
 
+#include "Win32Dpi.h"
 #include "frmMain.h"
 
 #include <memory>
@@ -10,10 +11,11 @@ struct HWND__;
 
 class Win32MainWindow {
 public:
-    // Creates the window, hidden, at the system's default place, sized for its monitor's DPI, owning its boxes and
-    // dialogs, and loads it (Form_Load). The output falls back to applicationDirectory when the chosen place cannot
-    // be written. Throws std::runtime_error, naming the system's error, when Windows refuses to create the window.
-    explicit Win32MainWindow(std::string applicationDirectory);
+    // Creates the window, hidden, at the system's default place, sized for its monitor's DPI as dpis tells it, owning
+    // its boxes and dialogs, and loads it (Form_Load). The output falls back to applicationDirectory when the chosen
+    // place cannot be written. Throws std::runtime_error, naming the system's error, when Windows refuses to create
+    // the window.
+    explicit Win32MainWindow(std::string applicationDirectory, Win32Dpi dpis = Win32Dpi());
     ~Win32MainWindow();
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;

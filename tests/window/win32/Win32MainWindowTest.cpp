@@ -366,6 +366,25 @@ TEST_F(Win32MainWindowInProcessTest, FollowsAChangeOfDpi) {
     EXPECT_EQ(placed.top, 100);
 }
 
+// Windows 7 and 8 have none of the per-monitor DPI functions: the window is laid out for the system's DPI, 96 here,
+// and its icons are the system's sizes.
+TEST(Win32MainWindowWithoutPerMonitorDpiTest, IsLaidOutForTheSystemDpi) {
+    TempDir dir;
+    const Win32Dpi windows7([](const wchar_t*, const char*) -> Win32Dpi::AnyFunction { return nullptr; });
+    Win32MainWindow window(dir.Path(), windows7);
+    HWND button = GetWindow(window.Handle(), GW_CHILD);
+    ExpectLaidOutFor(window.Handle(), button, GetWindow(button, GW_HWNDNEXT),
+                     {-11, {0, 0, 312, 165}, {88, 16, 209, 49}, {8, 64, 305, 161}});
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(window.Handle(), WM_GETICON, ICON_SMALL, 0));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
 // What Windows reads from tarvenne.exe before any of its code runs: the manifest (exactly one), the icon and the
 // version.
 class TarvenneResourcesTest : public testing::Test {
@@ -410,14 +429,17 @@ BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
     return TRUE;
 }
 
-TEST_F(TarvenneResourcesTest, HasOneManifestForCommonControls6PerMonitorDpiAndTheUsersRights) {
+TEST_F(TarvenneResourcesTest, HasOneManifestForWindows7To11CommonControls6PerMonitorDpiAndTheUsersRights) {
     ASSERT_NE(m_module, nullptr);
     int manifests = 0;
     EnumResourceNamesW(m_module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&manifests));
     EXPECT_EQ(manifests, 1) << "a second manifest would clash with ours";
     const std::string manifest = Resource(RT_MANIFEST, 1);
-    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                             ">PerMonitorV2, PerMonitor<", ">true/pm<", "level=\"asInvoker\""}) {
+    // Windows 7, 8, 8.1 and 10 (and 11) each by its own identifier.
+    for (const char* part :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">PerMonitorV2, PerMonitor<", ">true/pm<",
+          "level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     }
 }

@@ -1,0 +1,266 @@
+// What tarvenne.exe asks of Windows before any of its code runs, read from the file as the loader reads it: the
+// version of Windows it says it needs, and every function it imports. A function missing from Windows 7 would stop
+// the program there with "entry point not found", even for a silent run.
+#include "RunProgram.h"
+#include "TestFiles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+namespace {
+
+// Every function the program may import, by DLL, each one checked against what Windows 7 SP1 exports (and msvcrt.dll,
+// Windows' own C runtime, as it ships there). A new import fails the test until it has been checked and added here;
+// a function newer than Windows 7 is looked up when the program runs instead (window/win32/Win32Dpi.cpp).
+const std::map<std::string, std::set<std::string>> kWindows7Functions = {
+    {"comctl32.dll", {"InitCommonControlsEx"}},
+    {"comdlg32.dll", {"GetOpenFileNameW", "GetSaveFileNameW"}},
+    {"gdi32.dll", {"CreateFontIndirectW", "DeleteObject", "GetDeviceCaps"}},
+    {"kernel32.dll",
+     {"AddVectoredExceptionHandler",
+      "CloseHandle",
+      "CompareStringOrdinal",
+      "CreateEventA",
+      "CreateFileW",
+      "CreateSemaphoreA",
+      "DeleteCriticalSection",
+      "DeleteFileW",
+      "DuplicateHandle",
+      "EnterCriticalSection",
+      "FlushFileBuffers",
+      "FormatMessageW",
+      "GetCommandLineW",
+      "GetCurrentProcess",
+      "GetCurrentProcessId",
+      "GetCurrentThread",
+      "GetCurrentThreadId",
+      "GetFileAttributesW",
+      "GetFileInformationByHandle",
+      "GetFileType",
+      "GetFinalPathNameByHandleW",
+      "GetFullPathNameW",
+      "GetHandleInformation",
+      "GetLastError",
+      "GetModuleFileNameW",
+      "GetModuleHandleW",
+      "GetProcAddress",
+      "GetProcessAffinityMask",
+      "GetStartupInfoW",
+      "GetSystemTimeAsFileTime",
+      "GetThreadContext",
+      "GetThreadPriority",
+      "GetTickCount64",
+      "InitializeCriticalSection",
+      "IsDBCSLeadByteEx",
+      "IsDebuggerPresent",
+      "LeaveCriticalSection",
+      "LoadLibraryExW",
+      "LoadLibraryW",
+      "LocalFree",
+      "MoveFileExW",
+      "MulDiv",
+      "MultiByteToWideChar",
+      "OpenProcess",
+      "OutputDebugStringA",
+      "RaiseException",
+      "ReadFile",
+      "ReleaseSemaphore",
+      "RemoveVectoredExceptionHandler",
+      "ReplaceFileW",
+      "ResetEvent",
+      "ResumeThread",
+      "RtlCaptureContext",
+      "RtlLookupFunctionEntry",
+      "RtlUnwindEx",
+      "RtlVirtualUnwind",
+      "SetEvent",
+      "SetFileAttributesW",
+      "SetFileInformationByHandle",
+      "SetFilePointerEx",
+      "SetLastError",
+      "SetProcessAffinityMask",
+      "SetThreadContext",
+      "SetThreadPriority",
+      "SetUnhandledExceptionFilter",
+      "Sleep",
+      "SuspendThread",
+      "TlsAlloc",
+      "TlsGetValue",
+      "TlsSetValue",
+      "TryEnterCriticalSection",
+      "VirtualProtect",
+      "VirtualQuery",
+      "WaitForMultipleObjects",
+      "WaitForSingleObject",
+      "WideCharToMultiByte",
+      "WriteFile",
+      "__C_specific_handler"}},
+    {"msvcrt.dll",
+     {"___lc_codepage_func",
+      "___mb_cur_max_func",
+      "__iob_func",
+      "__set_app_type",
+      "__setusermatherr",
+      "__wgetmainargs",
+      "__winitenv",
+      "_amsg_exit",
+      "_beginthreadex",
+      "_cexit",
+      "_close",
+      "_commode",
+      "_endthreadex",
+      "_errno",
+      "_fmode",
+      "_initterm",
+      "_onexit",
+      "_read",
+      "_setjmp",
+      "_strdup",
+      "_ultoa",
+      "_wcmdln",
+      "abort",
+      "calloc",
+      "exit",
+      "fprintf",
+      "fputc",
+      "fputs",
+      "fputwc",
+      "free",
+      "fwprintf",
+      "fwrite",
+      "localeconv",
+      "longjmp",
+      "malloc",
+      "memchr",
+      "memcmp",
+      "memcpy",
+      "memmove",
+      "memset",
+      "printf",
+      "realloc",
+      "signal",
+      "strcmp",
+      "strerror",
+      "strlen",
+      "strncmp",
+      "tolower",
+      "vfprintf",
+      "wcslen",
+      "wcsncpy"}},
+    {"user32.dll",
+     {"AdjustWindowRectEx", "AppendMenuW",    "CreateMenu",       "CreatePopupMenu",   "CreateWindowExW",
+      "DefWindowProcW",     "DestroyIcon",    "DestroyMenu",      "DestroyWindow",     "DispatchMessageW",
+      "GetClientRect",      "GetDC",          "GetMessageW",      "GetSysColorBrush",  "GetSystemMetrics",
+      "GetWindowLongPtrW",  "GetWindowRect",  "IsDialogMessageW", "IsWindow",          "LoadCursorW",
+      "LoadIconW",          "LoadImageW",     "MessageBoxW",      "MonitorFromWindow", "PostQuitMessage",
+      "RegisterClassExW",   "ReleaseDC",      "SendMessageW",     "SetFocus",          "SetWindowLongPtrW",
+      "SetWindowPos",       "SetWindowTextW", "ShowWindow",       "TranslateMessage",  "UpdateWindow"}},
+};
+
+// The parts of a PE file the loader reads first, from its bytes.
+class PeImage {
+public:
+    explicit PeImage(std::string bytes) : m_bytes(std::move(bytes)) {
+        const auto dos = At<IMAGE_DOS_HEADER>(0);
+        m_nt = At<IMAGE_NT_HEADERS64>(static_cast<std::size_t>(dos.e_lfanew));
+        m_sections = static_cast<std::size_t>(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                     m_nt.FileHeader.SizeOfOptionalHeader;
+    }
+
+    const IMAGE_NT_HEADERS64& Headers() const { return m_nt; }
+
+    // Each imported function as its DLL's name in small letters and its own name, or "#" and its ordinal.
+    std::vector<std::pair<std::string, std::string>> Imports() const {
+        std::vector<std::pair<std::string, std::string>> imports;
+        const IMAGE_DATA_DIRECTORY directory = m_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (std::size_t at = Offset(directory.VirtualAddress);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto dll = At<IMAGE_IMPORT_DESCRIPTOR>(at);
+            if (dll.Name == 0) {
+                break;
+            }
+            std::string dllName = String(dll.Name);
+            std::transform(dllName.begin(), dllName.end(), dllName.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            const DWORD names = dll.OriginalFirstThunk != 0 ? dll.OriginalFirstThunk : dll.FirstThunk;
+            for (std::size_t thunk = Offset(names);; thunk += sizeof(IMAGE_THUNK_DATA64)) {
+                const ULONGLONG entry = At<IMAGE_THUNK_DATA64>(thunk).u1.AddressOfData;
+                if (entry == 0) {
+                    break;
+                }
+                // An import by ordinal is named by no one: it cannot be checked, and fails the test.
+                std::string name = "#";
+                if (IMAGE_SNAP_BY_ORDINAL64(entry)) {
+                    name += std::to_string(IMAGE_ORDINAL64(entry));
+                } else {
+                    name = String(static_cast<DWORD>(entry) + sizeof(WORD));
+                }
+                imports.emplace_back(dllName, name);
+            }
+        }
+        return imports;
+    }
+
+private:
+    template <typename T> T At(std::size_t offset) const {
+        if (offset + sizeof(T) > m_bytes.size()) {
+            throw std::out_of_range("past the end of the file");
+        }
+        T value;
+        std::memcpy(&value, m_bytes.data() + offset, sizeof(T));
+        return value;
+    }
+
+    // Where the section that holds an address of the loaded image keeps it in the file.
+    std::size_t Offset(DWORD address) const {
+        for (WORD i = 0; i < m_nt.FileHeader.NumberOfSections; ++i) {
+            const auto section = At<IMAGE_SECTION_HEADER>(m_sections + i * sizeof(IMAGE_SECTION_HEADER));
+            if (address >= section.VirtualAddress && address < section.VirtualAddress + section.SizeOfRawData) {
+                return section.PointerToRawData + (address - section.VirtualAddress);
+            }
+        }
+        throw std::out_of_range("an address in no section");
+    }
+
+    std::string String(DWORD address) const {
+        const std::size_t at = Offset(address);
+        return std::string(m_bytes.c_str() + at, strnlen(m_bytes.c_str() + at, m_bytes.size() - at));
+    }
+
+    std::string m_bytes;
+    IMAGE_NT_HEADERS64 m_nt;
+    std::size_t m_sections;
+};
+
+class ImportTableTest : public testing::Test {
+protected:
+    TempDir m_dir;
+    PeImage m_image{ReadFile(CopyOfTarvenne(m_dir.Path())).value()};
+};
+
+TEST_F(ImportTableTest, SaysItNeedsWindows7) {
+    const IMAGE_OPTIONAL_HEADER64& header = m_image.Headers().OptionalHeader;
+    EXPECT_EQ(header.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+    EXPECT_EQ(header.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(std::to_string(header.MajorSubsystemVersion) + "." + std::to_string(header.MinorSubsystemVersion), "6.1");
+    EXPECT_EQ(std::to_string(header.MajorOperatingSystemVersion) + "." +
+                  std::to_string(header.MinorOperatingSystemVersion),
+              "6.1");
+    EXPECT_EQ(header.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].Size, 0u) << "nothing loaded late unchecked";
+}
+
+TEST_F(ImportTableTest, ImportsOnlyWhatWindows7Has) {
+    const auto imports = m_image.Imports();
+    EXPECT_GT(imports.size(), 50u) << "the table was read";
+    for (const auto& [dll, function] : imports) {
+        const auto known = kWindows7Functions.find(dll);
+        EXPECT_TRUE(known != kWindows7Functions.end() && known->second.contains(function))
+            << dll << "!" << function << " is not known to be in Windows 7";
+    }
+}
+
+} // namespace
