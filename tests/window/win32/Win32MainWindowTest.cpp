@@ -457,11 +457,12 @@ TEST_F(TarvenneResourcesTest, HasTheIconInEverySizeWindowsPicksFrom) {
     EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
 
-TEST_F(TarvenneResourcesTest, CarriesTheProductNameAndVersion) {
+TEST_F(TarvenneResourcesTest, CarriesTheProductNameVersionAndCopyright) {
     EXPECT_EQ(VersionString("ProductName"), "Tarvenne");
     EXPECT_EQ(VersionString("ProductVersion"), "1.00");
     EXPECT_EQ(VersionString("FileVersion"), "1.00");
     EXPECT_EQ(VersionString("OriginalFilename"), "tarvenne.exe");
+    EXPECT_EQ(VersionString("LegalCopyright"), "Copyright \u00A9 2026 The Tarvenne authors");
 }
 
 } // namespace
