@@ -10,15 +10,14 @@ namespace {
 constexpr char kCut = '-';
 constexpr std::array<std::string_view, 3> kKeywords = {"in", "out", "type"};
 
-// One pair of quotation marks around the whole value goes; what they enclose stays as it is.
+} // namespace
+
 std::string Unquoted(std::string value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         return value.substr(1, value.size() - 2);
     }
     return value;
 }
-
-} // namespace
 
 std::optional<CommandLine> ParseCommandLine(std::string_view argumentText, bool unquotePaths) {
     std::array<std::string, 3> values;

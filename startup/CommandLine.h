@@ -20,3 +20,6 @@ struct CommandLine {
 // the third are never looked at. With unquotePaths, one pair of quotation marks enclosing the whole input or output
 // value (after trimming) is taken away. Returns nothing for a malformed command line.
 std::optional<CommandLine> ParseCommandLine(std::string_view argumentText, bool unquotePaths);
+
+// The value without one pair of quotation marks around the whole of it; what they enclose stays as it is.
+std::string Unquoted(std::string value);

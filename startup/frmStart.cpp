@@ -46,8 +46,18 @@ frmStart::frmStart(std::string argumentText, MessageBox& messageBox, MainWindowL
     : m_argumentText(std::move(argumentText)), m_messageBox(messageBox), m_launcher(launcher),
       m_applicationDirectory(std::move(applicationDirectory)), m_files(files) {}
 
-std::optional<int> frmStart::OpenMainWindow() {
-    return m_launcher.ShowMainWindow() ? std::nullopt : std::optional<int>(kNoDisplay);
+std::optional<int> frmStart::OpenMainWindow(const std::string& inputPath) {
+    return m_launcher.ShowMainWindow(inputPath) ? std::nullopt : std::optional<int>(kNoDisplay);
+}
+
+// A file dropped on the program arrives as the whole argument text: its path, quoted on Windows when it holds a space.
+std::optional<std::string> frmStart::LoneFile() const {
+    for (const std::string& path : {m_argumentText, Unquoted(m_argumentText)}) {
+        if (m_files.SameFile(path, path) && !m_files.FolderExists(path)) {
+            return path;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<int> frmStart::Form_Load() {
@@ -65,8 +75,14 @@ std::optional<int> frmStart::Form_Load() {
     const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any
     // other command line the program cannot carry out.
+    if (!commandLine) {
+        if (const std::optional<std::string> dropped = LoneFile()) {
+            return OpenMainWindow(*dropped);
+        }
+    }
     if (!commandLine || commandLine->type != kConversionType) {
         m_messageBox.MsgBox(kCommandLineError, MsgBoxStyle::Critical);
+        m_statusAfterWindow = kNotCarriedOut;
         return OpenMainWindow();
     }
 

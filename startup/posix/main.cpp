@@ -19,12 +19,15 @@ int main(int argc, char** argv) {
     const std::string argumentText = ArgumentText(argc, argv);
     const std::string applicationDirectory = ApplicationDirectory();
     ScreenLoader screen(argc, argv, applicationDirectory);
+    int statusAfterWindow = kWritten;
     {
         // The start-up form is gone once it has handed over to the main window.
         frmStart start(argumentText, screen, screen, applicationDirectory);
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }
+        statusAfterWindow = start.StatusAfterWindow();
     }
-    return screen.Get()->exec();
+    const int status = screen.Get()->exec();
+    return status != 0 ? status : statusAfterWindow;
 }

@@ -270,7 +270,9 @@ INSTANTIATE_TEST_SUITE_P(Changes, InputChanges,
                                          ChangeCase{"SameSizeNewTime", "sep\r\n" + kItem + "\r\n", true, false},
                                          ChangeCase{"MoreLinesSameStamp", kItem + "\r\ns\r\ns\r\n", true, true},
                                          ChangeCase{"FewerLinesSameStamp", kItem, true, true},
-                                         ChangeCase{"ABadLineSameStamp", "bad\t\r\nsep\r\n", true, true}),
+                                         ChangeCase{"ABadLineSameStamp", "bad\t\r\nsep\r\n", true, true},
+                                         ChangeCase{"SameLinesSameStamp", "Z" + kItem.substr(1) + "\r\nsep\r\n", true,
+                                                    true}),
                          ParamName<ChangeCase>);
 
 } // namespace

@@ -14,7 +14,7 @@
 namespace {
 
 struct NoWindow : MainWindowLauncher {
-    bool ShowMainWindow() override { return false; }
+    bool ShowMainWindow(const std::string& /*inputPath*/) override { return false; }
 };
 
 class OnDisk : public testing::Test {

@@ -27,7 +27,7 @@ void SetReadOnly(const std::string& path, bool readOnly) {
 
 class NoWindow : public MainWindowLauncher {
 public:
-    bool ShowMainWindow() override {
+    bool ShowMainWindow(const std::string& /*inputPath*/) override {
         ADD_FAILURE() << "no window is due";
         return false;
     }
