@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 #include <cwchar>
+#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,6 +25,8 @@ constexpr int kButtonId = IDOK;
 constexpr int kLabelId = 10;
 // A menu item's command is its identifier less this base.
 constexpr UINT kMenuIdBase = 100;
+// Posted to itself: convert the list the program was started with, now that the message loop runs.
+constexpr UINT kConvertPendingMessage = WM_APP + 1;
 
 // What went wrong, with the system's error code, for the message that the window cannot open.
 std::runtime_error SystemFailure(const std::string& what) {
@@ -58,6 +61,17 @@ HICON LoadProgramIcon(const Win32Dpi& dpis, int metric, UINT dpi) {
         LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_TARVENNE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+// The first file of a drop, which the drop no longer holds afterwards.
+std::string FirstDroppedFile(HDROP drop) {
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    return Utf8FromWide(path);
+}
+
 HMENU BuildMenuBar() {
     HMENU bar = CreateMenu();
     for (const MenuDescription& menu : frmMain::Menus()) {
@@ -88,6 +102,7 @@ struct Win32MainWindow::State {
     std::unique_ptr<Win32MessageBox> messageBox;
     std::unique_ptr<Win32CommonDialog> cmnDlg;
     std::unique_ptr<frmMain> form;
+    std::string pendingInput; // the list to convert once the message loop runs
 
     HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description) {
         return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
@@ -143,6 +158,20 @@ struct Win32MainWindow::State {
                 form->cmdYzToRKL_Click();
             } else if (form && LOWORD(wParam) > kMenuIdBase) {
                 form->Invoke(static_cast<MenuCommand>(LOWORD(wParam) - kMenuIdBase));
+            }
+            return 0;
+        case WM_DROPFILES: {
+            const std::string dropped = FirstDroppedFile(reinterpret_cast<HDROP>(wParam));
+            // While a dialog or a box of the window is open the window is disabled: a drop then waits for nothing.
+            if (form && !dropped.empty() && IsWindowEnabled(window)) {
+                SetForegroundWindow(window);
+                form->ConvertPicked(dropped);
+            }
+            return 0;
+        }
+        case kConvertPendingMessage:
+            if (form && !pendingInput.empty()) {
+                form->ConvertPicked(std::exchange(pendingInput, {}));
             }
             return 0;
         case DM_GETDEFID:
@@ -239,6 +268,8 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory, Win32Dpi dpis
         [&state](const std::string& text) { SetWindowTextW(state.label1, WideFromUtf8(text).c_str()); },
         std::move(applicationDirectory)});
     state.form->Form_Load();
+    // A list dropped on the window converts as one picked in the Open dialog.
+    DragAcceptFiles(window, TRUE);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -252,6 +283,11 @@ Win32MainWindow::~Win32MainWindow() {
 void Win32MainWindow::Show(int showCommand) {
     ShowWindow(m_state->window, showCommand);
     UpdateWindow(m_state->window);
+}
+
+void Win32MainWindow::ConvertInMessageLoop(const std::string& inputPath) {
+    m_state->pendingInput = inputPath;
+    PostMessageW(m_state->window, kConvertPendingMessage, 0, 0);
 }
 
 int Win32MainWindow::RunMessageLoop() {

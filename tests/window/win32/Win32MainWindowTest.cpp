@@ -12,7 +12,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -236,6 +240,33 @@ TEST_F(Win32MainWindowTest, ClosingTheWindowEndsTheProgramWithStatus0) {
     ExpectEndsWithStatus0();
 }
 
+// A list dropped on tarvenne.exe: Explorer starts it with the list's path alone, in quotation marks. The window opens
+// and the Save dialog asks where, beside the list (a name typed alone lands there); the window stays.
+TEST(Win32LoneListTest, OpensTheSaveDialogAndWritesTheChosenFile) {
+    TempDir dir;
+    const std::string app = dir / "app";
+    const std::string dock = dir / "Y'z Dock";
+    std::filesystem::create_directory(PathOf(app));
+    std::filesystem::create_directory(PathOf(dock));
+    const std::string input = dock + kNativeSeparator + "itemlist.ini";
+    WriteFile(input, kItem + "\r\nsep\r\n");
+    ChildProcess program(CopyOfTarvenne(app), {"\"" + input + "\""}, dir.Path());
+
+    HWND save = WaitForFileDialog(program.Id(), kSaveTitle, kDeadline);
+    ASSERT_NE(save, nullptr) << "no Save dialog";
+    HWND window = GetWindow(save, GW_OWNER);
+    EXPECT_EQ(ClassName(window), "TarvenneMainWindow");
+    EXPECT_TRUE(IsWindowVisible(window)) << "the window is on screen";
+    std::this_thread::sleep_for(1s); // Wine goes on setting up a Save dialog for a moment after it shows
+    ASSERT_TRUE(PickFile(save, "itemlist.conf"));
+    EXPECT_TRUE(Poll(kDeadline, [&] { return ReadFile(dock + kNativeSeparator + "itemlist.conf") == kConverted; }))
+        << ListDirectory(dock);
+    EXPECT_EQ(WaitForWindow(program.Id(), 1500ms, IsMessageBox), nullptr) << "a conversion is not confirmed";
+    EXPECT_EQ(ListDirectory(app), "tarvenne.exe");
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.Wait(kDeadline), std::optional(0));
+}
+
 // A window of this test's own process: its controls, menus, fonts and icon can be read only here under Wine.
 class Win32MainWindowInProcessTest : public testing::Test {
 protected:
@@ -248,6 +279,51 @@ protected:
 };
 
 using Rect = std::array<LONG, 4>; // left, top, right, bottom
+
+// A drop of these files as Explorer hands it over: a DROPFILES header, then the paths, each ended by a NUL, and one
+// NUL more. The window that receives it frees it.
+HDROP DropOf(const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& path : paths) {
+        list += WideFromUtf8(path) + L'\0';
+    }
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// The first of the files dropped on the window converts as one picked in the Open dialog: the Save dialog starts
+// beside it (a name typed alone lands there).
+TEST_F(Win32MainWindowInProcessTest, ConvertsTheFirstFileDroppedOnIt) {
+    EXPECT_TRUE(GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "the window takes drops";
+    const std::string lists = m_dir / "lists";
+    std::filesystem::create_directory(PathOf(lists));
+    const std::string first = lists + kNativeSeparator + "itemlist.ini";
+    const std::string second = m_dir / "second.ini";
+    WriteFile(first, kItem + "\r\nsep\r\n");
+    WriteFile(second, "second\r\n");
+    // The Save dialog is modal in this thread: another one answers it, and any box that follows.
+    std::thread user([] {
+        HWND save = WaitForFileDialog(GetCurrentProcessId(), kSaveTitle, kDeadline);
+        if (save != nullptr) {
+            std::this_thread::sleep_for(1s);
+            PickFile(save, "saved.conf");
+        }
+        if (HWND box = WaitForWindow(GetCurrentProcessId(), 1500ms, IsMessageBox)) {
+            ADD_FAILURE() << "a box: " << MessageBoxText(box);
+            PressButton(box, kOk);
+        }
+    });
+    SendMessageW(Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({first, second})), 0);
+    user.join();
+    EXPECT_EQ(ReadFile(lists + kNativeSeparator + "saved.conf"), std::optional(kConverted)) << ListDirectory(lists);
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "lists second.ini") << "nothing in the application directory";
+}
 
 // A control's rectangle in its parent's client coordinates.
 Rect PlaceInParent(HWND control) {
