@@ -126,11 +126,16 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
     return dialog->FileName;
 }
 
-// An existing folder named without its trailing separator gets one, so that the file goes into it, not beside it.
+// An existing folder named without its trailing separator gets one, so that the file goes into it, not beside it;
+// a value whose last part is the file name itself names that file.
 std::string OutputPath(const std::string& directory, const std::string& fileName, FileSystemObject& files) {
     const bool separated = directory.empty() || directory.back() == '/' || directory.back() == kNativeSeparator;
     if (!separated && files.FolderExists(directory)) {
         return directory + kNativeSeparator + fileName;
+    }
+    const std::size_t lastPart = directory.find_last_of(std::string{'/', kNativeSeparator}) + 1; // npos + 1 is 0
+    if (std::string_view(directory).substr(lastPart) == fileName) {
+        return directory;
     }
     return directory + fileName;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class MessageBox;
 
@@ -15,7 +16,8 @@ enum ExitStatus : int {
     kNoDisplay = 2,                     // the main window was due, but there is no display to show it on
     kNotCarriedOut = 2,                 // the command line could not be carried out; the main window ran instead
     kWrittenInApplicationDirectory = 3, // the file was written, but into the application directory
-    kShownOnRequest = 0                 // the usage or the version was asked for and shown
+    kShownOnRequest = 0,                // the usage or the version was asked for and shown
+    kCannotPrint = 1,                   // the usage or the version was asked for, but could not be written
 };
 
 // Opens the main window without waiting for it.
@@ -32,8 +34,10 @@ public:
 class frmStart {
 public:
     // The conversion reads and writes through files: the system's own, unless another file system is handed in.
+    // argumentStarts: where each argument begins in the text, when the system handed them over as a list.
     frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
-             std::string applicationDirectory, FileSystemObject& files = SystemFiles());
+             std::string applicationDirectory, FileSystemObject& files = SystemFiles(),
+             std::vector<std::size_t> argumentStarts = {});
 
     // Empty argument text: the main window. "--help" or "/?": the command-line help; "--version": the program's name
     // and version; either in a box, then status 0. A well-formed command line of type "yzrk": one conversion, a
@@ -55,5 +59,6 @@ private:
     MainWindowLauncher& m_launcher;
     std::string m_applicationDirectory;
     FileSystemObject& m_files;
+    std::vector<std::size_t> m_argumentStarts;
     int m_statusAfterWindow = kWritten;
 };

@@ -97,7 +97,11 @@ TEST_F(RunTest, TheDirectoryValueNamesThePlace) {
     const std::string sep(1, kNativeSeparator);
     for (const auto& [directory, path] :
          {Case{"/out", "/out" + sep + "itemlist.conf"}, Case{"/out/sub", "/out/sub" + sep + "itemlist.conf"},
-          Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"}}) {
+          Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"},
+          // A value whose last part is the file's name names the file itself, unless it is a folder.
+          Case{"/out/itemlist.conf", "/out/itemlist.conf"}, Case{"itemlist.conf", "itemlist.conf"},
+          Case{"/out" + sep + "itemlist.conf", "/out" + sep + "itemlist.conf"},
+          Case{"/out/my itemlist.conf", "/out/my itemlist.confitemlist.conf"}}) {
         EXPECT_EQ(RunYzToRK(kInput, directory, m_context).path, path) << directory;
         EXPECT_EQ(m_files.Get(path), kSepBlock) << directory;
     }

@@ -69,7 +69,7 @@ void ExpectBoxes(const FakeMessageBox& box, const std::vector<std::string>& expe
 
 const std::string kCommandLineError = "16:Error in command line arguments. Full program will run.";
 const std::string kFailed = "16:The conversion failed; nothing was written.\r\n\r\nInput file: ";
-const std::string kConfirmed = "64:New file written to {out}";
+const std::string kConfirmed = "64:New file written to {out}itemlist.conf";
 const std::string kFallback = "0:No directory selected. Saving in application directory.\r\n\r\n";
 const std::string kHelp = "0:Below is the standard for command line arguments (all are required, except -s, and must "
                           "be in the order below):\r\n...";
@@ -156,8 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"OneDash", "-in {in}", std::nullopt, {kCommandLineError}},
         StartCase{"TwoDashes", "-in {in} -out {out}", std::nullopt, {kCommandLineError}},
         StartCase{"AnotherType", "-in {in} -out {out} -type rkyz", std::nullopt, {kCommandLineError}},
-        StartCase{"Confirmed", kUsual, 0, {kConfirmed}}, StartCase{"Silent", kUsual + " -s", 0, {}},
-        StartCase{"FiveDashes", kUsual + " -x -s", 0, {}},
+        StartCase{"Confirmed", kUsual, 0, {kConfirmed}},
+        StartCase{"OutNamesTheFileItself", "-in {in} -out {out}itemlist.conf -type yzrk", 0, {kConfirmed}},
+        StartCase{"Silent", kUsual + " -s", 0, {}}, StartCase{"FiveDashes", kUsual + " -x -s", 0, {}},
         StartCase{"InMisspelt", "-ni {in} -out {out} -type yzrk", std::nullopt, {kCommandLineError}},
         StartCase{"OutMisspelt", "-in {in} -uot {out} -type yzrk", std::nullopt, {kCommandLineError}},
         StartCase{"TypeMisspelt", "-in {in} -out {out} -tpye yzrk", std::nullopt, {kCommandLineError}},
@@ -276,7 +277,7 @@ TEST_F(frmStartTest, AFailingPlaceFallsBackToTheApplicationDirectory) {
             std::vector<std::string> boxes{kFallback + "The output file could not be written there: " + kOutFile +
                                            ": ...Saving it as " + kAppFile + "."};
             if (silent.empty()) {
-                boxes.push_back("64:New file written to {app}");
+                boxes.push_back("64:New file written to {app}itemlist.conf");
             }
             ExpectBoxes(box, boxes);
             EXPECT_EQ(files.Get(kAppFile), kItemBlock);
@@ -306,7 +307,7 @@ TEST_F(frmStartTest, WhenNeitherPlaceTakesTheFileNothingIsLost) {
 TEST_F(frmStartTest, AValueNamingAFileRunsIntoTheFileName) {
     m_files.Put("/out/notes.txt", "notes");
     EXPECT_EQ(Load("-in {in} -out /out/notes.txt -type yzrk"), 0);
-    ExpectBoxes(m_box, {"64:New file written to /out/notes.txt"});
+    ExpectBoxes(m_box, {"64:New file written to /out/notes.txtitemlist.conf"});
     EXPECT_EQ(m_files.Get("/out/notes.txtitemlist.conf"), kItemBlock);
     EXPECT_EQ(m_files.Get("/out/notes.txt"), "notes");
     EXPECT_EQ(m_files.Get(kOutFile), kPrecious);
@@ -318,7 +319,8 @@ TEST_F(frmStartTest, TheRootAsApplicationDirectory) {
     m_files.Fail("/missing/", Failure::Refuse);
     EXPECT_EQ(Load("-in {in} -out /missing/ -type yzrk", ""), 3);
     const std::string root(1, kNativeSeparator);
-    ExpectBoxes(m_box, {kFallback + "...Saving it as " + root + "itemlist.conf.", "64:New file written to " + root});
+    ExpectBoxes(m_box, {kFallback + "...Saving it as " + root + "itemlist.conf.",
+                        "64:New file written to " + root + "itemlist.conf"});
     EXPECT_EQ(m_files.Get(root + "itemlist.conf"), kItemBlock);
 }
 
@@ -335,6 +337,20 @@ TEST_F(frmStartTest, ALoneFileOpensTheWindowWithIt) {
         EXPECT_EQ(m_statusAfterWindow, converted.empty() ? 2 : 0) << text;
     }
     ExpectNothingWritten();
+}
+
+// Paths with a "-": read whole where the cut at every "-" cannot read the command line; where neither reading can,
+// the error says how to write them.
+TEST_F(frmStartTest, PathsWithADashAreReadWhole) {
+    m_files.Put("/yz-backup/itemlist.ini", kItem + "\r\n");
+    m_files.MakeFolder("/rk-out");
+    EXPECT_EQ(Load("-in /yz-backup/itemlist.ini -out /rk-out/ -type yzrk"), 0);
+    ExpectBoxes(m_box, {"64:New file written to /rk-out/itemlist.conf"});
+    EXPECT_EQ(m_files.Get("/rk-out/itemlist.conf"), kItemBlock);
+
+    m_box.shown.clear();
+    EXPECT_EQ(Load("-in /dock/x-y.ini -out {out} -typ yzrk"), std::nullopt);
+    ExpectBoxes(m_box, {kCommandLineError + "\r\n\r\nA path that holds a \"-\" is read whole when ..."});
 }
 
 // Only an input that cannot be opened because of its quotation marks gets the hint about them.
