@@ -60,9 +60,10 @@ TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
 // the Save dialog comes at once and starts beside it.
 TEST_F(frmMainTest, APickedListIsSavedWhereChosenStartingBesideIt) {
     std::filesystem::create_directory(PathOf(m_dir / "dock"));
-    WriteFile(m_dir / "dock/itemlist.ini", kItemLine);
+    const std::string input = m_dir / "dock" + kNativeSeparator + "itemlist.ini";
+    WriteFile(input, kItemLine);
     m_dialog.answers = {m_dir / "saved.conf"};
-    m_form.ConvertPicked(m_dir / "dock/itemlist.ini");
+    m_form.ConvertPicked(input);
     ASSERT_EQ(m_dialog.shown.size(), 1U);
     EXPECT_EQ(m_dialog.shown[0].kind, "save");
     EXPECT_EQ(m_dialog.shown[0].fileName, "itemlist.conf");
