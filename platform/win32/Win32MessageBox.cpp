@@ -60,7 +60,8 @@ std::vector<WORD> DialogTemplate(const std::wstring& title, double fontScale) {
     ReleaseDC(nullptr, screen);
     const double points = std::abs(metrics.lfMessageFont.lfHeight) * 72.0 / std::max(systemDpi, 1) * fontScale;
 
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    // In front, so that a box shown before any window of the program is seen (MB_SETFOREGROUND).
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_SETFOREGROUND;
     std::vector<WORD> words = {
         LOWORD(style), HIWORD(style), 0, 0, 0 /* controls */, 0, 0, 100, 50, 0 /* menu */, 0 /* class */};
     words.insert(words.end(), title.begin(), title.end());
@@ -211,17 +212,15 @@ void LayOut(HWND dialog, const Box& box) {
         std::clamp((over.left + over.right - size.cx) / 2, work.left, std::max(work.left, work.right - size.cx));
     const LONG topEdge =
         std::clamp((over.top + over.bottom - size.cy) / 2, work.top, std::max(work.top, work.bottom - size.cy));
-    SetWindowPos(dialog, nullptr, left, topEdge, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetFocus(ok);
+    // On top and active: the keyboard goes to the box, also when the program has no other window.
+    SetWindowPos(dialog, HWND_TOP, left, topEdge, size.cx, size.cy, 0);
 }
 
 INT_PTR CALLBACK BoxProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         LayOut(dialog, *reinterpret_cast<const Box*>(lParam));
-        // In front, so that a box shown before any window of the program is seen (MB_SETFOREGROUND).
-        SetForegroundWindow(dialog);
-        return FALSE; // the focus is on OK
+        return TRUE; // the focus goes to OK, the only control that takes it
     case WM_COMMAND:
         // OK, Enter, Escape and the close button all close it.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
