@@ -1,13 +1,13 @@
-// What tarvenne.exe asks of Windows before any of its code runs, read from the file as the loader reads it: the
+// What tarvenne.exe asks of Windows before any of its code runs, read from the image as the loader maps it: the
 // version of Windows it says it needs, and every function it imports. A function missing from Windows 7 would stop
 // the program there with "entry point not found", even for a silent run.
 #include "RunProgram.h"
 #include "TestFiles.h"
+#include "Unicode.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -71,42 +71,39 @@ const std::map<std::string, std::set<std::string>> kWindows7Functions = {
     // clang-format on
 };
 
-// The parts of a PE file the loader reads first, from its bytes.
-class PeImage {
-public:
-    explicit PeImage(std::string bytes) : m_bytes(std::move(bytes)) {
-        const auto dos = At<IMAGE_DOS_HEADER>(0);
-        m_nt = At<IMAGE_NT_HEADERS64>(static_cast<std::size_t>(dos.e_lfanew));
-        m_sections = static_cast<std::size_t>(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                     m_nt.FileHeader.SizeOfOptionalHeader;
+// tarvenne.exe mapped as the loader maps it, none of its code run and none of the DLLs it names loaded: its headers
+// and tables where their addresses say.
+class ImportTableTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(m_image, nullptr); }
+    void TearDown() override {
+        if (m_image != nullptr) {
+            FreeLibrary(m_image);
+        }
     }
 
-    const IMAGE_NT_HEADERS64& Headers() const { return m_nt; }
+    template <typename T> const T* At(std::size_t address) const {
+        return reinterpret_cast<const T*>(reinterpret_cast<const char*>(m_image) + address);
+    }
+    const IMAGE_OPTIONAL_HEADER64& Header() const {
+        return At<IMAGE_NT_HEADERS64>(static_cast<std::size_t>(At<IMAGE_DOS_HEADER>(0)->e_lfanew))->OptionalHeader;
+    }
 
-    // Each imported function as its DLL's name in small letters and its own name, or "#" and its ordinal.
+    // Each imported function: its DLL's name in small letters, and its own name, or "#" and its ordinal.
     std::vector<std::pair<std::string, std::string>> Imports() const {
         std::vector<std::pair<std::string, std::string>> imports;
-        const IMAGE_DATA_DIRECTORY directory = m_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (std::size_t at = Offset(directory.VirtualAddress);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            const auto dll = At<IMAGE_IMPORT_DESCRIPTOR>(at);
-            if (dll.Name == 0) {
-                break;
-            }
-            std::string dllName = String(dll.Name);
+        const IMAGE_DATA_DIRECTORY& directory = Header().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* dll = At<IMAGE_IMPORT_DESCRIPTOR>(directory.VirtualAddress); dll->Name != 0; ++dll) {
+            std::string dllName = At<char>(dll->Name);
             std::transform(dllName.begin(), dllName.end(), dllName.begin(),
                            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            const DWORD names = dll.OriginalFirstThunk != 0 ? dll.OriginalFirstThunk : dll.FirstThunk;
-            for (std::size_t thunk = Offset(names);; thunk += sizeof(IMAGE_THUNK_DATA64)) {
-                const ULONGLONG entry = At<IMAGE_THUNK_DATA64>(thunk).u1.AddressOfData;
-                if (entry == 0) {
-                    break;
-                }
+            for (auto* entry = At<IMAGE_THUNK_DATA64>(dll->OriginalFirstThunk); entry->u1.AddressOfData != 0; ++entry) {
                 // An import by ordinal is named by no one: it cannot be checked, and fails the test.
                 std::string name = "#";
-                if (IMAGE_SNAP_BY_ORDINAL64(entry)) {
-                    name += std::to_string(IMAGE_ORDINAL64(entry));
+                if (IMAGE_SNAP_BY_ORDINAL64(entry->u1.Ordinal)) {
+                    name += std::to_string(IMAGE_ORDINAL64(entry->u1.Ordinal));
                 } else {
-                    name = String(static_cast<DWORD>(entry) + sizeof(WORD));
+                    name = At<IMAGE_IMPORT_BY_NAME>(entry->u1.AddressOfData)->Name;
                 }
                 imports.emplace_back(dllName, name);
             }
@@ -114,45 +111,13 @@ public:
         return imports;
     }
 
-private:
-    template <typename T> T At(std::size_t offset) const {
-        if (offset + sizeof(T) > m_bytes.size()) {
-            throw std::out_of_range("past the end of the file");
-        }
-        T value;
-        std::memcpy(&value, m_bytes.data() + offset, sizeof(T));
-        return value;
-    }
-
-    // Where the section that holds an address of the loaded image keeps it in the file.
-    std::size_t Offset(DWORD address) const {
-        for (WORD i = 0; i < m_nt.FileHeader.NumberOfSections; ++i) {
-            const auto section = At<IMAGE_SECTION_HEADER>(m_sections + i * sizeof(IMAGE_SECTION_HEADER));
-            if (address >= section.VirtualAddress && address < section.VirtualAddress + section.SizeOfRawData) {
-                return section.PointerToRawData + (address - section.VirtualAddress);
-            }
-        }
-        throw std::out_of_range("an address in no section");
-    }
-
-    std::string String(DWORD address) const {
-        const std::size_t at = Offset(address);
-        return std::string(m_bytes.c_str() + at, strnlen(m_bytes.c_str() + at, m_bytes.size() - at));
-    }
-
-    std::string m_bytes;
-    IMAGE_NT_HEADERS64 m_nt;
-    std::size_t m_sections;
-};
-
-class ImportTableTest : public testing::Test {
-protected:
     TempDir m_dir;
-    PeImage m_image{ReadFile(CopyOfTarvenne(m_dir.Path())).value()};
+    HMODULE m_image =
+        LoadLibraryExW(WideFromUtf8(CopyOfTarvenne(m_dir.Path())).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
 };
 
 TEST_F(ImportTableTest, SaysItNeedsWindows7) {
-    const IMAGE_OPTIONAL_HEADER64& header = m_image.Headers().OptionalHeader;
+    const IMAGE_OPTIONAL_HEADER64& header = Header();
     EXPECT_EQ(header.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
     EXPECT_EQ(header.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
     EXPECT_EQ(std::to_string(header.MajorSubsystemVersion) + "." + std::to_string(header.MinorSubsystemVersion), "6.1");
@@ -163,7 +128,7 @@ TEST_F(ImportTableTest, SaysItNeedsWindows7) {
 }
 
 TEST_F(ImportTableTest, ImportsOnlyWhatWindows7Has) {
-    const auto imports = m_image.Imports();
+    const auto imports = Imports();
     EXPECT_GT(imports.size(), 50u) << "the table was read";
     for (const auto& [dll, function] : imports) {
         const auto known = kWindows7Functions.find(dll);
