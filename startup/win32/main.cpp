@@ -15,12 +15,13 @@ namespace {
 
 constexpr const char* kWindowFailed = "The main window cannot open: ";
 
-// Loads the main window and shows it without waiting; the message loop then runs the program until it closes.
+// Loads the main window and shows it without waiting; the message loop then runs the program until it closes,
+// converting first the list the program was started with, if any.
 class WindowLauncher : public MainWindowLauncher {
 public:
     WindowLauncher(MessageBox& messageBox, int showCommand) : m_messageBox(messageBox), m_showCommand(showCommand) {}
 
-    bool ShowMainWindow(const std::string& /*inputPath*/) override {
+    bool ShowMainWindow(const std::string& inputPath) override {
         try {
             m_window = std::make_unique<Win32MainWindow>(ApplicationDirectory());
         } catch (const std::runtime_error& error) {
@@ -28,6 +29,9 @@ public:
             return false;
         }
         m_window->Show(m_showCommand);
+        if (!inputPath.empty()) {
+            m_window->ConvertInMessageLoop(inputPath);
+        }
         return true;
     }
 

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 #include <cwchar>
+#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,6 +25,8 @@ constexpr int kButtonId = IDOK;
 constexpr int kLabelId = 10;
 // A menu item's command is its identifier less this base.
 constexpr UINT kMenuIdBase = 100;
+// Posted to itself: convert the list the program was started with, now that the message loop runs.
+constexpr UINT kConvertPendingMessage = WM_APP + 1;
 
 // What went wrong, with the system's error code, for the message that the window cannot open.
 std::runtime_error SystemFailure(const std::string& what) {
@@ -52,10 +55,21 @@ HFONT CreateWindowFont(UINT dpi) {
     return CreateFontIndirectW(&font);
 }
 
-HICON LoadProgramIcon(int metric, UINT dpi) {
-    const int size = GetSystemMetricsForDpi(metric, dpi);
+HICON LoadProgramIcon(const Win32Dpi& dpis, int metric, UINT dpi) {
+    const int size = dpis.SystemMetric(metric, dpi);
     return static_cast<HICON>(
         LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_TARVENNE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// The first file of a drop, which the drop no longer holds afterwards.
+std::string FirstDroppedFile(HDROP drop) {
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    return Utf8FromWide(path);
 }
 
 HMENU BuildMenuBar() {
@@ -78,6 +92,7 @@ HMENU BuildMenuBar() {
 } // namespace
 
 struct Win32MainWindow::State {
+    Win32Dpi dpis;
     HWND window = nullptr;
     HWND cmdYzToRKL = nullptr;
     HWND label1 = nullptr;
@@ -87,6 +102,7 @@ struct Win32MainWindow::State {
     std::unique_ptr<Win32MessageBox> messageBox;
     std::unique_ptr<Win32CommonDialog> cmnDlg;
     std::unique_ptr<frmMain> form;
+    std::string pendingInput; // the list to convert once the message loop runs
 
     HWND CreateControl(const wchar_t* windowClass, DWORD style, int id, const ControlDescription& description) {
         return CreateWindowExW(0, windowClass, WideFromUtf8(description.text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
@@ -96,8 +112,8 @@ struct Win32MainWindow::State {
     // The font, the icons and the control positions for dpi.
     void Layout(UINT dpi) {
         const HFONT oldFont = std::exchange(font, CreateWindowFont(dpi));
-        const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(SM_CXICON, dpi)),
-                                  std::exchange(smallIcon, LoadProgramIcon(SM_CXSMICON, dpi))};
+        const HICON oldIcons[] = {std::exchange(bigIcon, LoadProgramIcon(dpis, SM_CXICON, dpi)),
+                                  std::exchange(smallIcon, LoadProgramIcon(dpis, SM_CXSMICON, dpi))};
         SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
         SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
@@ -121,7 +137,7 @@ struct Win32MainWindow::State {
         const int width = Pixels(frmMain::kClientWidth, dpi);
         const int height = Pixels(frmMain::kClientHeight, dpi);
         RECT frame{0, 0, width, height};
-        AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi);
+        dpis.AdjustWindowRect(frame, kStyle, true, 0, dpi);
         SetWindowPos(window, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         // A menu bar wrapped onto more lines takes more height than AdjustWindowRectEx counts: make up the difference.
@@ -142,6 +158,20 @@ struct Win32MainWindow::State {
                 form->cmdYzToRKL_Click();
             } else if (form && LOWORD(wParam) > kMenuIdBase) {
                 form->Invoke(static_cast<MenuCommand>(LOWORD(wParam) - kMenuIdBase));
+            }
+            return 0;
+        case WM_DROPFILES: {
+            const std::string dropped = FirstDroppedFile(reinterpret_cast<HDROP>(wParam));
+            // While a dialog or a box of the window is open the window is disabled: a drop then waits for nothing.
+            if (form && !dropped.empty() && IsWindowEnabled(window)) {
+                SetForegroundWindow(window);
+                form->ConvertPicked(dropped);
+            }
+            return 0;
+        }
+        case kConvertPendingMessage:
+            if (form && !pendingInput.empty()) {
+                form->ConvertPicked(std::exchange(pendingInput, {}));
             }
             return 0;
         case DM_GETDEFID:
@@ -190,7 +220,8 @@ struct Win32MainWindow::State {
     }
 };
 
-Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std::make_unique<State>()) {
+Win32MainWindow::Win32MainWindow(std::string applicationDirectory, Win32Dpi dpis)
+    : m_state(std::make_unique<State>(dpis)) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &State::WindowProc;
@@ -224,7 +255,7 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
         throw failure;
     }
 
-    const UINT dpi = GetDpiForWindow(window);
+    const UINT dpi = state.dpis.ForWindow(window);
     state.Layout(dpi);
     RECT placed{};
     GetWindowRect(window, &placed);
@@ -237,6 +268,8 @@ Win32MainWindow::Win32MainWindow(std::string applicationDirectory) : m_state(std
         [&state](const std::string& text) { SetWindowTextW(state.label1, WideFromUtf8(text).c_str()); },
         std::move(applicationDirectory)});
     state.form->Form_Load();
+    // A list dropped on the window converts as one picked in the Open dialog.
+    DragAcceptFiles(window, TRUE);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -250,6 +283,11 @@ Win32MainWindow::~Win32MainWindow() {
 void Win32MainWindow::Show(int showCommand) {
     ShowWindow(m_state->window, showCommand);
     UpdateWindow(m_state->window);
+}
+
+void Win32MainWindow::ConvertInMessageLoop(const std::string& inputPath) {
+    m_state->pendingInput = inputPath;
+    PostMessageW(m_state->window, kConvertPendingMessage, 0, 0);
 }
 
 int Win32MainWindow::RunMessageLoop() {

@@ -12,7 +12,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -236,6 +240,33 @@ TEST_F(Win32MainWindowTest, ClosingTheWindowEndsTheProgramWithStatus0) {
     ExpectEndsWithStatus0();
 }
 
+// A list dropped on tarvenne.exe: Explorer starts it with the list's path alone, in quotation marks. The window opens
+// and the Save dialog asks where, beside the list (a name typed alone lands there); the window stays.
+TEST(Win32LoneListTest, OpensTheSaveDialogAndWritesTheChosenFile) {
+    TempDir dir;
+    const std::string app = dir / "app";
+    const std::string dock = dir / "Y'z Dock";
+    std::filesystem::create_directory(PathOf(app));
+    std::filesystem::create_directory(PathOf(dock));
+    const std::string input = dock + kNativeSeparator + "itemlist.ini";
+    WriteFile(input, kItem + "\r\nsep\r\n");
+    ChildProcess program(CopyOfTarvenne(app), {"\"" + input + "\""}, dir.Path());
+
+    HWND save = WaitForFileDialog(program.Id(), kSaveTitle, kDeadline);
+    ASSERT_NE(save, nullptr) << "no Save dialog";
+    HWND window = GetWindow(save, GW_OWNER);
+    EXPECT_EQ(ClassName(window), "TarvenneMainWindow");
+    EXPECT_TRUE(IsWindowVisible(window)) << "the window is on screen";
+    std::this_thread::sleep_for(1s); // Wine goes on setting up a Save dialog for a moment after it shows
+    ASSERT_TRUE(PickFile(save, "itemlist.conf"));
+    EXPECT_TRUE(Poll(kDeadline, [&] { return ReadFile(dock + kNativeSeparator + "itemlist.conf") == kConverted; }))
+        << ListDirectory(dock);
+    EXPECT_EQ(WaitForWindow(program.Id(), 1500ms, IsMessageBox), nullptr) << "a conversion is not confirmed";
+    EXPECT_EQ(ListDirectory(app), "tarvenne.exe");
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.Wait(kDeadline), std::optional(0));
+}
+
 // A window of this test's own process: its controls, menus, fonts and icon can be read only here under Wine.
 class Win32MainWindowInProcessTest : public testing::Test {
 protected:
@@ -248,6 +279,51 @@ protected:
 };
 
 using Rect = std::array<LONG, 4>; // left, top, right, bottom
+
+// A drop of these files as Explorer hands it over: a DROPFILES header, then the paths, each ended by a NUL, and one
+// NUL more. The window that receives it frees it.
+HDROP DropOf(const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& path : paths) {
+        list += WideFromUtf8(path) + L'\0';
+    }
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// The first of the files dropped on the window converts as one picked in the Open dialog: the Save dialog starts
+// beside it (a name typed alone lands there).
+TEST_F(Win32MainWindowInProcessTest, ConvertsTheFirstFileDroppedOnIt) {
+    EXPECT_TRUE(GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "the window takes drops";
+    const std::string lists = m_dir / "lists";
+    std::filesystem::create_directory(PathOf(lists));
+    const std::string first = lists + kNativeSeparator + "itemlist.ini";
+    const std::string second = m_dir / "second.ini";
+    WriteFile(first, kItem + "\r\nsep\r\n");
+    WriteFile(second, "second\r\n");
+    // The Save dialog is modal in this thread: another one answers it, and any box that follows.
+    std::thread user([] {
+        HWND save = WaitForFileDialog(GetCurrentProcessId(), kSaveTitle, kDeadline);
+        if (save != nullptr) {
+            std::this_thread::sleep_for(1s);
+            PickFile(save, "saved.conf");
+        }
+        if (HWND box = WaitForWindow(GetCurrentProcessId(), 1500ms, IsMessageBox)) {
+            ADD_FAILURE() << "a box: " << MessageBoxText(box);
+            PressButton(box, kOk);
+        }
+    });
+    SendMessageW(Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({first, second})), 0);
+    user.join();
+    EXPECT_EQ(ReadFile(lists + kNativeSeparator + "saved.conf"), std::optional(kConverted)) << ListDirectory(lists);
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "lists second.ini") << "nothing in the application directory";
+}
 
 // A control's rectangle in its parent's client coordinates.
 Rect PlaceInParent(HWND control) {
@@ -366,6 +442,25 @@ TEST_F(Win32MainWindowInProcessTest, FollowsAChangeOfDpi) {
     EXPECT_EQ(placed.top, 100);
 }
 
+// Windows 7 and 8 have none of the per-monitor DPI functions: the window is laid out for the system's DPI, 96 here,
+// and its icons are the system's sizes.
+TEST(Win32MainWindowWithoutPerMonitorDpiTest, IsLaidOutForTheSystemDpi) {
+    TempDir dir;
+    const Win32Dpi windows7([](const wchar_t*, const char*) -> Win32Dpi::AnyFunction { return nullptr; });
+    Win32MainWindow window(dir.Path(), windows7);
+    HWND button = GetWindow(window.Handle(), GW_CHILD);
+    ExpectLaidOutFor(window.Handle(), button, GetWindow(button, GW_HWNDNEXT),
+                     {-11, {0, 0, 312, 165}, {88, 16, 209, 49}, {8, 64, 305, 161}});
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(window.Handle(), WM_GETICON, ICON_SMALL, 0));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
 // What Windows reads from tarvenne.exe before any of its code runs: the manifest (exactly one), the icon and the
 // version.
 class TarvenneResourcesTest : public testing::Test {
@@ -410,14 +505,17 @@ BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
     return TRUE;
 }
 
-TEST_F(TarvenneResourcesTest, HasOneManifestForCommonControls6PerMonitorDpiAndTheUsersRights) {
+TEST_F(TarvenneResourcesTest, HasOneManifestForWindows7To11CommonControls6PerMonitorDpiAndTheUsersRights) {
     ASSERT_NE(m_module, nullptr);
     int manifests = 0;
     EnumResourceNamesW(m_module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&manifests));
     EXPECT_EQ(manifests, 1) << "a second manifest would clash with ours";
     const std::string manifest = Resource(RT_MANIFEST, 1);
-    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                             ">PerMonitorV2, PerMonitor<", ">true/pm<", "level=\"asInvoker\""}) {
+    // Windows 7, 8, 8.1 and 10 (and 11) each by its own identifier.
+    for (const char* part :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">PerMonitorV2, PerMonitor<", ">true/pm<",
+          "level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     }
 }
@@ -435,11 +533,12 @@ TEST_F(TarvenneResourcesTest, HasTheIconInEverySizeWindowsPicksFrom) {
     EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
 
-TEST_F(TarvenneResourcesTest, CarriesTheProductNameAndVersion) {
+TEST_F(TarvenneResourcesTest, CarriesTheProductNameVersionAndCopyright) {
     EXPECT_EQ(VersionString("ProductName"), "Tarvenne");
     EXPECT_EQ(VersionString("ProductVersion"), "1.00");
     EXPECT_EQ(VersionString("FileVersion"), "1.00");
     EXPECT_EQ(VersionString("OriginalFilename"), "tarvenne.exe");
+    EXPECT_EQ(VersionString("LegalCopyright"), "Copyright \u00A9 2026 The Tarvenne authors");
 }
 
 } // namespace
