@@ -7,15 +7,20 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <netdb.h>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -189,6 +194,7 @@ DisplayReach ReachDisplay() {
             // When both answer, the toolkit chooses.
             reach.platform = reach.reachable ? "" : platform;
             reach.reachable = true;
+            reach.answered += (reach.answered.empty() ? "" : ", ") + std::string(name) + "=" + value;
         } else {
             reach.unreachable +=
                 (reach.unreachable.empty() ? "" : ", ") + std::string(name) + "=" + value + " (" + reason + ")";
@@ -201,4 +207,71 @@ DisplayReach ReachDisplay() {
         note("WAYLAND_DISPLAY", wayland, "wayland", *waylandCheck);
     }
     return reach;
+}
+
+DisplayStandIn::DisplayStandIn(std::chrono::steady_clock::time_point deadline) {
+    int go[2];
+    // What is buffered would otherwise be written twice, once by each process.
+    std::fflush(nullptr);
+    if (::pipe2(go, O_CLOEXEC) != 0) {
+        return; // no stand-in: the display is waited for as before
+    }
+    const pid_t original = ::getpid();
+    m_copy = ::fork();
+    if (m_copy == 0) {
+        ::close(go[1]);
+        // Ended with the original, so that a signal that ends the original (a script's time-out) ends the copy too.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        char byte = 0;
+        ssize_t got = 0;
+        while (::getppid() == original && (got = ::read(go[0], &byte, 1)) < 0 && errno == EINTR) {
+        }
+        if (got != 1) {
+            ::_exit(0);
+        }
+        ::close(go[0]);
+        m_tookOver = true;
+        return;
+    }
+    ::close(go[0]);
+    if (m_copy < 0) {
+        ::close(go[1]);
+        return;
+    }
+    m_go = go[1];
+    m_watch = std::thread(&DisplayStandIn::Watch, this, deadline);
+}
+
+DisplayStandIn::~DisplayStandIn() {
+    Release();
+}
+
+void DisplayStandIn::Release() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+    }
+    m_wake.notify_one();
+    if (m_watch.joinable()) {
+        m_watch.join();
+    }
+}
+
+void DisplayStandIn::Watch(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_mutex);
+    if (m_wake.wait_until(lock, deadline, [this] { return m_released; })) {
+        ::close(m_go);
+        ::waitpid(m_copy, nullptr, 0);
+        return;
+    }
+    // Past the deadline the copy has the run: this process only waits for it, and ends as it ends.
+    static_cast<void>(::write(m_go, "", 1));
+    int status = 0;
+    while (::waitpid(m_copy, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        std::signal(WTERMSIG(status), SIG_DFL);
+        ::kill(::getpid(), WTERMSIG(status));
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
 }

@@ -62,10 +62,13 @@ FakeDisplay::FakeDisplay(Kind kind, Mode mode, const std::string& directory) {
             const int client = ::poll(&wait, 1, 20) == 1 ? ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
             if (client >= 0) {
                 ++m_accepted;
-                if (mode == Mode::Answers) {
+                if (mode == Mode::Answers || mode == Mode::AnswersOnce) {
                     Answer(kind, client);
                 }
                 ::close(client);
+                if (mode == Mode::AnswersOnce) {
+                    return; // later connections wait in the queue, unanswered
+                }
             }
         }
     });

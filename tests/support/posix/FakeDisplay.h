@@ -9,11 +9,12 @@ class FakeDisplay {
 public:
     enum class Kind { X, Wayland };
     enum class Mode {
-        Gone,    // nothing takes connections there
-        Silent,  // takes every connection and never answers
-        HangsUp, // takes every connection and closes it at once
-        Answers  // reads the request and, when it is the one the display check sends, gives the first answer (for
-                 // X, a refusal, so that Qt cannot open it) and closes
+        Gone,       // nothing takes connections there
+        Silent,     // takes every connection and never answers
+        HangsUp,    // takes every connection and closes it at once
+        Answers,    // reads the request and, when it is the one the display check sends, gives the first answer (for
+                    // X, a refusal, so that Qt cannot open it) and closes
+        AnswersOnce // answers the first connection as Answers does, then goes quiet: later ones are never answered
     };
 
     // An X display listens on the abstract socket of a display number of its own, a Wayland display on a socket
