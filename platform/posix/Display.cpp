@@ -103,7 +103,8 @@ std::string Exchange(int fd, std::string_view request, std::string_view answer) 
 }
 
 // DISPLAY is [protocol/][host]:number[.screen]: no host (or "unix") is the local socket, abstract or in /tmp/.X11-unix;
-// a host is reached over TCP on port 6000 + number; a path before the colon is the socket itself.
+// a host (an IPv6 address in brackets) is reached over TCP on port 6000 + number; a path before the colon is the socket
+// itself.
 std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     const std::size_t colon = display.rfind(':');
     std::string host = display.substr(0, colon == std::string::npos ? 0 : colon);
@@ -128,6 +129,10 @@ std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     }
     if (fd < 0 && (path || local)) {
         fd = ConnectLocal(socket, reason);
+    }
+    // An IPv6 address stands in brackets: [::1]:0.
+    if (host.size() > 2 && host.starts_with('[') && host.ends_with(']')) {
+        host = host.substr(1, host.size() - 2);
     }
     if (fd < 0 && !path && !(local && (protocol == "unix" || host == "unix"))) {
         fd = ConnectTcp(host.empty() ? "localhost" : host, 6000 + static_cast<int>(number), resolving, reason);
