@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <netdb.h>
@@ -218,7 +217,7 @@ DisplayStandIn::DisplayStandIn(std::chrono::steady_clock::time_point deadline) {
     int go[2];
     // What is buffered would otherwise be written twice, once by each process.
     std::fflush(nullptr);
-    if (::pipe2(go, O_CLOEXEC) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, go) != 0) {
         return; // no stand-in: the display is waited for as before
     }
     const pid_t original = ::getpid();
@@ -270,7 +269,7 @@ void DisplayStandIn::Watch(std::chrono::steady_clock::time_point deadline) {
         return;
     }
     // Past the deadline the copy has the run: this process only waits for it, and ends as it ends.
-    static_cast<void>(::write(m_go, "", 1));
+    static_cast<void>(::send(m_go, "", 1, MSG_NOSIGNAL)); // a copy that has died already is told nothing
     int status = 0;
     while (::waitpid(m_copy, &status, 0) < 0 && errno == EINTR) {
     }

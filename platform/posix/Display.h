@@ -56,7 +56,7 @@ private:
     void Watch(std::chrono::steady_clock::time_point deadline);
 
     pid_t m_copy = -1;
-    int m_go = -1; // the copy waits on the other end: a byte takes it on, the end of the pipe ends it
+    int m_go = -1; // the copy waits on the other end: a byte takes it on, the end of the connection ends it
     bool m_tookOver = false;
     std::mutex m_mutex;
     bool m_released = false;
