@@ -1,5 +1,6 @@
 // The display check against fake display servers in this process: which display answers, why one that does not is
-// unreachable, and that the whole check keeps within its bound of 2 s.
+// unreachable, which server each form of a display's name leads to, and that the whole check keeps within its bound of
+// 2 s.
 #include "Display.h"
 
 #include "FakeDisplay.h"
