@@ -7,15 +7,19 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <future>
 #include <memory>
 #include <netdb.h>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -98,7 +102,8 @@ std::string Exchange(int fd, std::string_view request, std::string_view answer) 
 }
 
 // DISPLAY is [protocol/][host]:number[.screen]: no host (or "unix") is the local socket, abstract or in /tmp/.X11-unix;
-// a host is reached over TCP on port 6000 + number; a path before the colon is the socket itself.
+// a host (an IPv6 address in brackets) is reached over TCP on port 6000 + number; a path before the colon is the socket
+// itself.
 std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     const std::size_t colon = display.rfind(':');
     std::string host = display.substr(0, colon == std::string::npos ? 0 : colon);
@@ -123,6 +128,10 @@ std::string ReachX(const std::string& display, std::atomic<bool>& resolving) {
     }
     if (fd < 0 && (path || local)) {
         fd = ConnectLocal(socket, reason);
+    }
+    // An IPv6 address stands in brackets: [::1]:0.
+    if (host.size() > 2 && host.starts_with('[') && host.ends_with(']')) {
+        host = host.substr(1, host.size() - 2);
     }
     if (fd < 0 && !path && !(local && (protocol == "unix" || host == "unix"))) {
         fd = ConnectTcp(host.empty() ? "localhost" : host, 6000 + static_cast<int>(number), resolving, reason);
@@ -189,6 +198,7 @@ DisplayReach ReachDisplay() {
             // When both answer, the toolkit chooses.
             reach.platform = reach.reachable ? "" : platform;
             reach.reachable = true;
+            reach.answered += (reach.answered.empty() ? "" : ", ") + std::string(name) + "=" + value;
         } else {
             reach.unreachable +=
                 (reach.unreachable.empty() ? "" : ", ") + std::string(name) + "=" + value + " (" + reason + ")";
@@ -201,4 +211,71 @@ DisplayReach ReachDisplay() {
         note("WAYLAND_DISPLAY", wayland, "wayland", *waylandCheck);
     }
     return reach;
+}
+
+DisplayStandIn::DisplayStandIn(std::chrono::steady_clock::time_point deadline) {
+    int go[2];
+    // What is buffered would otherwise be written twice, once by each process.
+    std::fflush(nullptr);
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, go) != 0) {
+        return; // no stand-in: the display is waited for as before
+    }
+    const pid_t original = ::getpid();
+    m_copy = ::fork();
+    if (m_copy == 0) {
+        ::close(go[1]);
+        // Ended with the original, so that a signal that ends the original (a script's time-out) ends the copy too.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        char byte = 0;
+        ssize_t got = 0;
+        while (::getppid() == original && (got = ::read(go[0], &byte, 1)) < 0 && errno == EINTR) {
+        }
+        if (got != 1) {
+            ::_exit(0);
+        }
+        ::close(go[0]);
+        m_tookOver = true;
+        return;
+    }
+    ::close(go[0]);
+    if (m_copy < 0) {
+        ::close(go[1]);
+        return;
+    }
+    m_go = go[1];
+    m_watch = std::thread(&DisplayStandIn::Watch, this, deadline);
+}
+
+DisplayStandIn::~DisplayStandIn() {
+    Release();
+}
+
+void DisplayStandIn::Release() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+    }
+    m_wake.notify_one();
+    if (m_watch.joinable()) {
+        m_watch.join();
+    }
+}
+
+void DisplayStandIn::Watch(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_mutex);
+    if (m_wake.wait_until(lock, deadline, [this] { return m_released; })) {
+        ::close(m_go);
+        ::waitpid(m_copy, nullptr, 0);
+        return;
+    }
+    // Past the deadline the copy has the run: this process only waits for it, and ends as it ends.
+    static_cast<void>(::send(m_go, "", 1, MSG_NOSIGNAL)); // a copy that has died already is told nothing
+    int status = 0;
+    while (::waitpid(m_copy, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        std::signal(WTERMSIG(status), SIG_DFL);
+        ::kill(::getpid(), WTERMSIG(status));
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
 }

@@ -3,6 +3,7 @@
 
 #include "Display.h"
 
+#include <chrono>
 #include <dlfcn.h>
 #include <utility>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kCannotReach = "Tarvenne: the display cannot be reached: ";
 constexpr const char* kCannotOpen = "Tarvenne: the display cannot be opened: ";
+constexpr const char* kNothingShown = " (stopped answering: nothing on screen within ";
 constexpr const char* kCannotLoad = "Tarvenne: the window module cannot be loaded: ";
 constexpr const char* kNoDisplayAvailable = "Tarvenne: no graphical display is available";
 constexpr const char* kNoneNamed = " (neither DISPLAY nor WAYLAND_DISPLAY is set)";
@@ -60,9 +62,16 @@ std::optional<TarvenneScreen> ScreenLoader::Open() {
     if (!HasDisplay()) {
         return std::nullopt;
     }
+    const auto start = std::chrono::steady_clock::now();
     const DisplayReach reach = ReachDisplay();
     if (!reach.reachable) {
         Detail(kCannotReach + reach.unreachable);
+        return std::nullopt;
+    }
+    // Made before Qt connects, so that it can go on from here without the display.
+    m_standIn.emplace(start + kDisplayShowTime);
+    if (m_standIn->TookOver()) {
+        Detail(kCannotReach + reach.answered + kNothingShown + std::to_string(kDisplayShowTime.count()) + " s)");
         return std::nullopt;
     }
     std::string error;
@@ -70,12 +79,15 @@ std::optional<TarvenneScreen> ScreenLoader::Open() {
     const auto open =
         module != nullptr ? reinterpret_cast<decltype(&TarvenneOpenScreen)>(::dlsym(module, kOpenScreenName)) : nullptr;
     if (open == nullptr) {
+        m_standIn->Release();
         Detail(kCannotLoad + (module != nullptr ? std::string(::dlerror()) : error));
         return std::nullopt;
     }
     TarvenneScreen screen{};
     char reason[kReasonSize] = {};
-    if (open(&m_argc, m_argv, reach.platform.c_str(), &screen, reason, sizeof reason) == 0) {
+    const auto onScreen = [](void* standIn) { static_cast<DisplayStandIn*>(standIn)->Release(); };
+    if (open(&m_argc, m_argv, reach.platform.c_str(), &screen, reason, sizeof reason, onScreen, &*m_standIn) == 0) {
+        m_standIn->Release();
         Detail(kCannotOpen + std::string(reason));
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ConsoleMessageBox.h"
+#include "Display.h"
 #include "MessageBox.h"
 #include "ScreenModule.h"
 #include "frmStart.h"
@@ -42,6 +43,8 @@ private:
     char** m_argv;
     std::string m_applicationDirectory;
     bool m_tried = false;
+    // Until the first window is on screen, the process's copy that goes on without the display if it never is.
+    std::optional<DisplayStandIn> m_standIn;
     std::optional<TarvenneScreen> m_screen;
     ConsoleMessageBox m_console;
 };

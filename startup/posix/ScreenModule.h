@@ -23,10 +23,12 @@ struct TarvenneScreen {
 
 // The module's one entry point: opens the display on platform (empty: the toolkit's choice; QT_QPA_PLATFORM wins).
 // argc and argv must outlive the screen. Returns 1 with *screen filled in, or 0, nothing shown, with why not in
-// reason (reasonSize bytes, NUL included).
+// reason (reasonSize bytes, NUL included). onScreen (when not null) is called with context once, as the first window
+// is on screen.
 __attribute__((visibility("default"))) int TarvenneOpenScreen(int* argc, char** argv, const char* platform,
                                                               TarvenneScreen* screen, char* reason,
-                                                              std::size_t reasonSize) noexcept;
+                                                              std::size_t reasonSize, void (*onScreen)(void* context),
+                                                              void* context) noexcept;
 }
 
 inline constexpr const char* kOpenScreenName = "TarvenneOpenScreen";

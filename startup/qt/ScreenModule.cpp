@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QEvent>
 #include <QString>
+#include <QWindow>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -42,10 +44,34 @@ struct QtScreen {
 // The process's one screen, from its opening until the program closes it.
 QtScreen* g_screen = nullptr;
 
+// Tells the program, once, that the first window is on screen: once its first exposure is painted, the display has
+// answered all that showing it took.
+class FirstExposure : public QObject {
+public:
+    FirstExposure(void (*onScreen)(void*), void* context, QObject* parent)
+        : QObject(parent), m_onScreen(onScreen), m_context(context) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto* window = qobject_cast<QWindow*>(watched);
+        if (event->type() == QEvent::Expose && window != nullptr && window->isExposed() &&
+            !std::exchange(m_exposed, true)) {
+            // Queued: it runs once the exposure has been handled, painting included.
+            QMetaObject::invokeMethod(
+                this, [this] { m_onScreen(m_context); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void (*m_onScreen)(void*);
+    void* m_context;
+    bool m_exposed = false;
+};
+
 } // namespace
 
 int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScreen* screen, char* reason,
-                       std::size_t reasonSize) noexcept {
+                       std::size_t reasonSize, void (*onScreen)(void*), void* context) noexcept {
     const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
     QByteArray wanted = !chosen.isEmpty() ? chosen : QByteArray(platform);
     if (wanted.isEmpty()) {
@@ -70,6 +96,9 @@ int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScr
     }
     for (const auto& [type, message] : held) {
         qt_message_output(type, QMessageLogContext(), message);
+    }
+    if (onScreen != nullptr) {
+        opened->application.installEventFilter(new FirstExposure(onScreen, context, &opened->application));
     }
     g_screen = opened.release();
     *screen = {

@@ -1,5 +1,6 @@
 // The display check against fake display servers in this process: which display answers, why one that does not is
-// unreachable, and that the whole check keeps within its bound of 2 s.
+// unreachable, which server each form of a display's name leads to, and that the whole check keeps within its bound of
+// 2 s.
 #include "Display.h"
 
 #include "FakeDisplay.h"
@@ -15,6 +16,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,6 +108,69 @@ INSTANTIATE_TEST_SUITE_P(
                   "DISPLAY={x} (Connection refused), WAYLAND_DISPLAY={wayland} (Connection refused)"},
         ReachCase{"XOverTcpGone", Mode::Gone, {}, false, "", "DISPLAY={x} (Connection refused)", "127.0.0.1"}),
     ParamName<ReachCase>);
+
+// The forms of DISPLAY and WAYLAND_DISPLAY: the check must reach a server by the same way the toolkit takes.
+struct NameCase {
+    const char* name;
+    FakeDisplay::Kind kind; // the server, which answers
+    std::string value;      // {name} stands for the server's name, {n} for its number
+    std::string reason;     // why the check does not reach it; empty when it does
+    bool ipv6 = false;      // needs the IPv6 loopback address
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+bool HasIpv6Loopback() {
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+class DisplayNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(DisplayNameTest, LeadsWhereTheToolkitGoes) {
+    const NameCase& c = GetParam();
+    if (c.ipv6 && !HasIpv6Loopback()) {
+        GTEST_SKIP() << "no IPv6 loopback address";
+    }
+    const TempDir dir;
+    const FakeDisplay server(c.kind, Mode::Answers, dir.Path());
+    std::string value = c.value;
+    for (const auto& [mark, text] : {std::pair{std::string("{name}"), server.Name()},
+                                     std::pair{std::string("{n}"), std::to_string(server.Number())}}) {
+        if (const std::size_t at = value.find(mark); at != std::string::npos) {
+            value.replace(at, mark.size(), text);
+        }
+    }
+    const bool wayland = c.kind == FakeDisplay::Kind::Wayland;
+    const std::string variable = wayland ? "WAYLAND_DISPLAY" : "DISPLAY";
+    SetOrUnset("DISPLAY", wayland ? std::nullopt : std::optional(value));
+    SetOrUnset("WAYLAND_DISPLAY", wayland ? std::optional(value) : std::nullopt);
+    ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+
+    const DisplayReach reach = TimedReach();
+    EXPECT_EQ(reach.reachable, c.reason.empty());
+    EXPECT_EQ(reach.unreachable, c.reason.empty() ? "" : variable + "=" + value + " (" + c.reason + ")");
+}
+
+using Kind = FakeDisplay::Kind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, DisplayNameTest,
+    testing::Values(NameCase{"XScreen", Kind::X, "{name}.1", ""}, NameCase{"XUnixHost", Kind::X, "unix{name}", ""},
+                    NameCase{"XSocketFile", Kind::XSocketFile, "{name}", ""},
+                    NameCase{"XOverTcp", Kind::XOverTcp, "{name}", ""},
+                    NameCase{"XTcpProtocolIsNoLocalSocket", Kind::X, "tcp/{name}", "Connection refused"},
+                    NameCase{"XIpv6InBrackets", Kind::X, "[::1]{name}", "Connection refused", true},
+                    NameCase{"XNumberFollowedByText", Kind::X, "{name}x", "Invalid argument"},
+                    NameCase{"WaylandByName", Kind::Wayland, "wayland-{n}", ""}),
+    ParamName<NameCase>);
 
 // A host name whose look-up does not end (a name server that takes the question and never answers) costs no more
 // than the bound either, and the reason says so. The name server is this test's own, named in a resolv.conf that only

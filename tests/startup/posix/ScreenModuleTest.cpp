@@ -26,7 +26,9 @@ protected:
         ::setenv("XDG_RUNTIME_DIR", MakeRuntimeDirectory(m_dir.Path()).c_str(), 1);
     }
 
-    int Open(const char* platform) { return m_open(&m_argc, m_argv, platform, &m_screen, m_reason, sizeof m_reason); }
+    int Open(const char* platform) {
+        return m_open(&m_argc, m_argv, platform, &m_screen, m_reason, sizeof m_reason, nullptr, nullptr);
+    }
 
     TempDir m_dir;
     decltype(&TarvenneOpenScreen) m_open = nullptr;

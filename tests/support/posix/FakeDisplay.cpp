@@ -1,8 +1,10 @@
 // A listening socket, and a thread that takes up its connections.
 #include "FakeDisplay.h"
 
+#include <arpa/inet.h>
 #include <cstddef>
 #include <cstdint>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -21,8 +23,8 @@ void Answer(FakeDisplay::Kind kind, int client) {
     if (::recv(client, request, sizeof request, MSG_WAITALL) != sizeof request) {
         return;
     }
-    if (kind == FakeDisplay::Kind::X && ((bytes[0] == 'l' && bytes[2] == 11 && bytes[3] == 0) ||
-                                         (bytes[0] == 'B' && bytes[2] == 0 && bytes[3] == 11))) {
+    if (kind != FakeDisplay::Kind::Wayland && ((bytes[0] == 'l' && bytes[2] == 11 && bytes[3] == 0) ||
+                                               (bytes[0] == 'B' && bytes[2] == 0 && bytes[3] == 11))) {
         static_cast<void>(::send(client, "", 1, MSG_NOSIGNAL));
     }
     if (kind == FakeDisplay::Kind::Wayland && request[0] == 1 && request[1] == 12 << 16) {
@@ -34,20 +36,33 @@ void Answer(FakeDisplay::Kind kind, int client) {
 } // namespace
 
 FakeDisplay::FakeDisplay(Kind kind, Mode mode, const std::string& directory) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
     // Numbers that no other fake of this process has had, so that a gone display stays gone.
     static int next = 4000 + ::getpid() % 2000;
-    for (int number = next++;; number = next++) {
-        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        std::string path = (kind == Kind::X ? "/tmp/.X11-unix/X" : directory + "/wayland-") + std::to_string(number);
-        if (kind == Kind::X) {
-            path.insert(path.begin(), '\0'); // an X socket is abstract: its name starts with a NUL
+    for (m_number = next++;; m_number = next++) {
+        const std::string number = std::to_string(m_number);
+        sockaddr_storage address{};
+        socklen_t length = sizeof(sockaddr_in);
+        if (kind == Kind::XOverTcp) {
+            auto& inet = reinterpret_cast<sockaddr_in&>(address);
+            inet.sin_family = AF_INET;
+            inet.sin_port = htons(static_cast<std::uint16_t>(6000 + m_number));
+            ::inet_pton(AF_INET, "127.0.0.1", &inet.sin_addr);
+            m_name = "127.0.0.1:" + number;
+        } else {
+            auto& local = reinterpret_cast<sockaddr_un&>(address);
+            local.sun_family = AF_UNIX;
+            std::string path = kind == Kind::X             ? "/tmp/.X11-unix/X" + number
+                               : kind == Kind::XSocketFile ? directory + "/X" + number
+                                                           : directory + "/wayland-" + number;
+            m_name = kind == Kind::X ? ":" + number : kind == Kind::XSocketFile ? path + ":" + number : path;
+            if (kind == Kind::X) {
+                path.insert(path.begin(), '\0'); // an X socket is abstract: its name starts with a NUL
+            }
+            path.copy(local.sun_path, path.size());
+            length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size());
         }
-        path.copy(address.sun_path, path.size());
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size());
+        m_fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0) {
-            m_name = kind == Kind::X ? std::string(":").append(std::to_string(number)) : path;
             break;
         }
         ::close(m_fd);
@@ -62,10 +77,13 @@ FakeDisplay::FakeDisplay(Kind kind, Mode mode, const std::string& directory) {
             const int client = ::poll(&wait, 1, 20) == 1 ? ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
             if (client >= 0) {
                 ++m_accepted;
-                if (mode == Mode::Answers) {
+                if (mode == Mode::Answers || mode == Mode::AnswersOnce) {
                     Answer(kind, client);
                 }
                 ::close(client);
+                if (mode == Mode::AnswersOnce) {
+                    return; // later connections wait in the queue, unanswered
+                }
             }
         }
     });
