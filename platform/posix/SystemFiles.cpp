@@ -6,6 +6,7 @@
 #include "Error.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -149,6 +150,23 @@ private:
     std::string m_path;
 };
 
+// While it lives, a file-size limit (ulimit -f) makes a write fail with EFBIG, "File too large", as a full disk makes
+// it fail, instead of ending the program with SIGXFSZ; the previous action is back afterwards.
+class SizeLimitAsError {
+public:
+    SizeLimitAsError() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &m_previous);
+    }
+    ~SizeLimitAsError() { ::sigaction(SIGXFSZ, &m_previous, nullptr); }
+    SizeLimitAsError(const SizeLimitAsError&) = delete;
+    SizeLimitAsError& operator=(const SizeLimitAsError&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
+
 class PosixWriter : public FileWriter {
 public:
     // target is the file to replace or create; path is how the caller named it, for messages.
@@ -274,6 +292,7 @@ private:
         return {};
     }
 
+    const SizeLimitAsError m_sizeLimitAsError; // first, so that it lasts until everything else is released
     std::string m_target;
     std::string m_path;
     bool m_replacing = false;

@@ -7,8 +7,11 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -105,6 +108,34 @@ TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
     stream.Close();
     EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "new");
     EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+}
+
+// A file-size limit is a write that fails with its reason, as a full disk is, not a signal that ends the program; the
+// old file stays and nothing else is left, with or without unnamed files.
+TEST(PosixTextStream, AFileSizeLimitIsAWriteFailure) {
+    TempDir dir;
+    WriteFile(dir / "itemlist.conf", "old");
+    for (const bool unnamedFiles : {true, false}) {
+        EXPECT_EXIT(
+            {
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 4096;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                PosixFiles files(unnamedFiles);
+                const Error error = ErrorOf([&] {
+                    TextStream stream = files.CreateTextFile(dir / "itemlist.conf");
+                    stream.Write(std::string(1 << 16, 'x'));
+                    stream.Close();
+                });
+                std::fprintf(stderr, "[%s]", error.what());
+                std::exit(error.Kind() == ErrorKind::CannotWrite ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "\\[" + dir / "itemlist.conf: File too large\\]")
+            << unnamedFiles;
+        EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+        EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "old");
+    }
 }
 
 // The system's reason reaches the message, with or without unnamed files.
