@@ -117,6 +117,28 @@ TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
     EXPECT_EQ(ReadFile(m_file)->size(), 100000U);
 }
 
+// Through a link, the file it points to is replaced and keeps what it had, and ".." after a link to a folder goes
+// where the kernel goes: to that folder's parent.
+TEST_F(ReplaceKeepsWhatItHad, ThroughLinksTheFileTheKernelFinds) {
+    std::filesystem::create_directories(m_dir / "real/sub");
+    const std::string real = m_dir / "real/itemlist.conf";
+    WriteFile(real, "other");
+    ASSERT_TRUE(SetAttribute(real, "user.origin", "real"));
+    ::chmod(real.c_str(), 0604);
+    std::filesystem::create_symlink("real/sub", m_dir / "deep");
+    std::filesystem::create_symlink("deep/../itemlist.conf", m_dir / "link");
+
+    Replace(m_dir / "link", "new");
+
+    EXPECT_EQ(ReadFile(real), "new");
+    EXPECT_EQ(Attribute(real, "user.origin"), "real");
+    struct stat after {};
+    ::stat(real.c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, 0604U);
+    EXPECT_EQ(ReadFile(m_file), "old");
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "link"));
+}
+
 // The path gets a new file; other names of the old one keep the old content.
 TEST_F(ReplaceKeepsWhatItHad, OtherHardLinksKeepTheOldContent) {
     std::filesystem::create_hard_link(m_file, m_dir / "other name");
