@@ -90,20 +90,32 @@ TEST_F(ReplaceKeepsWhatItHad, OwnerGroupModeAclAndAttributes) {
     EXPECT_EQ(Attribute(m_file, "user.origin"), std::string("dock\0setup", 10));
 }
 
-TEST_F(ReplaceKeepsWhatItHad, NoAclComesFromTheDirectoryWhereTheOldFileHadNone) {
+// In a folder whose default ACL reaches every new file, the new file has the ACL the old one had, or none: another
+// attribute of the old file is no ACL.
+TEST_F(ReplaceKeepsWhatItHad, TheOldFilesAclOrNoneWhateverTheFolderGives) {
     const std::string acl =
         AclValue({{UserObj, 7, kNoId}, {User, 7, 1234}, {GroupObj, 7, kNoId}, {Mask, 7, kNoId}, {Other, 7, kNoId}});
     if (!SetAttribute(m_dir.Path(), kDefaultAcl, acl)) {
         GTEST_SKIP() << "the file system refuses ACLs (" << std::strerror(errno) << ")";
     }
-    ::chmod(m_file.c_str(), 0640);
+    const std::string own =
+        AclValue({{UserObj, 6, kNoId}, {User, 6, 4321}, {GroupObj, 4, kNoId}, {Mask, 6, kNoId}, {Other, 0, kNoId}});
+    for (const bool hadAcl : {false, true}) {
+        WriteFile(m_file, "old");
+        ::chmod(m_file.c_str(), 0640);
+        ASSERT_TRUE(SetAttribute(m_file, "user.origin", "dock"));
+        ASSERT_TRUE(!hadAcl || SetAttribute(m_file, kAcl, own)) << std::strerror(errno);
+        struct stat before {};
+        ::stat(m_file.c_str(), &before);
 
-    Replace(m_file, "new");
+        Replace(m_file, "new");
 
-    struct stat after {};
-    ::stat(m_file.c_str(), &after);
-    EXPECT_EQ(after.st_mode & 07777, 0640U);
-    EXPECT_EQ(Attribute(m_file, kAcl), std::nullopt);
+        struct stat after {};
+        ::stat(m_file.c_str(), &after);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << hadAcl;
+        EXPECT_EQ(Attribute(m_file, kAcl), hadAcl ? std::optional(own) : std::nullopt) << hadAcl;
+        EXPECT_EQ(Attribute(m_file, "user.origin"), "dock") << hadAcl;
+    }
 }
 
 TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
