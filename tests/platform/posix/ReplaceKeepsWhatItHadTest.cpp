@@ -1,15 +1,53 @@
 // Replacing a file on POSIX: the new file takes over the old one's owner, mode, ACL and extended attributes, is
 // nameless until complete, and leaves other hard links to the old file alone.
+#include "Error.h"
 #include "FileSystemObject.h"
+#include "ParamName.h"
 #include "TestFiles.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+namespace {
+
+// The one attribute whose copy the system refuses next, as it may refuse a label: when it is read from the old file
+// or set on the new one, with that error.
+struct Refusal {
+    std::string name;
+    bool onSet;
+    int error;
+};
+std::optional<Refusal> g_refusal;
+
+bool Refused(const char* name, bool onSet) {
+    if (g_refusal && g_refusal->onSet == onSet && g_refusal->name == name) {
+        errno = g_refusal->error;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Stand in for the C library's calls that copy an attribute, in this test program.
+extern "C" ssize_t lgetxattr(const char* path, const char* name, void* value, size_t size) noexcept {
+    using Function = ssize_t (*)(const char*, const char*, void*, size_t);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "lgetxattr"));
+    return Refused(name, false) ? -1 : real(path, name, value, size);
+}
+
+extern "C" int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) noexcept {
+    using Function = int (*)(int, const char*, const void*, size_t, int);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "fsetxattr"));
+    return Refused(name, true) ? -1 : real(fd, name, value, size, flags);
+}
 
 namespace {
 
@@ -159,5 +197,58 @@ TEST_F(ReplaceKeepsWhatItHad, OtherHardLinksKeepTheOldContent) {
     EXPECT_EQ(ReadFile(m_dir / "other name"), "old");
     EXPECT_EQ(std::filesystem::hard_link_count(m_file), 1U);
 }
+
+// A security label or trusted attribute that the system refuses to copy is left to its policy: the file is written
+// with everything else. Any other failure to copy an attribute stops the write and keeps the old file.
+struct PolicyCase {
+    const char* name;
+    const char* attribute;
+    bool onSet;
+    int error;
+    bool written;
+};
+
+class AttributePolicy : public ReplaceKeepsWhatItHad, public testing::WithParamInterface<PolicyCase> {};
+
+TEST_P(AttributePolicy, LeavesOnlyRefusedLabelsBehind) {
+    const PolicyCase& row = GetParam();
+    if (!std::string_view(row.attribute).starts_with("user.") && ::geteuid() != 0) {
+        GTEST_SKIP() << "only root may give a file security and trusted attributes";
+    }
+    ASSERT_TRUE(SetAttribute(m_file, row.attribute, "label")) << std::strerror(errno);
+    ASSERT_TRUE(SetAttribute(m_file, "user.origin", "dock"));
+    g_refusal = Refusal{row.attribute, row.onSet, row.error};
+    std::optional<Error> error;
+    try {
+        Replace(m_file, "new");
+    } catch (const Error& raised) {
+        error = raised;
+    }
+    g_refusal.reset();
+
+    if (row.written) {
+        EXPECT_FALSE(error) << error->what();
+        EXPECT_EQ(ReadFile(m_file), "new");
+        EXPECT_EQ(Attribute(m_file, row.attribute), std::nullopt);
+        EXPECT_EQ(Attribute(m_file, "user.origin"), "dock");
+    } else {
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->Kind(), ErrorKind::CannotWrite);
+        EXPECT_EQ(error->what(), m_file + ": " + std::strerror(row.error));
+        EXPECT_EQ(ReadFile(m_file), "old");
+        EXPECT_EQ(Attribute(m_file, row.attribute), "label");
+    }
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "itemlist.conf");
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, AttributePolicy,
+                         testing::Values(PolicyCase{"ARefusedLabel", "security.tarvenne", true, EPERM, true},
+                                         PolicyCase{"ARefusedTrustedAttribute", "trusted.tarvenne", true, EPERM, true},
+                                         PolicyCase{"ALabelThatMayNotBeRead", "security.tarvenne", false, EACCES, true},
+                                         PolicyCase{"ALabelThatFailsOtherwise", "security.tarvenne", true, EIO, false},
+                                         PolicyCase{"ARefusedUserAttribute", "user.tarvenne", true, EPERM, false},
+                                         PolicyCase{"AUserAttributeThatMayNotBeRead", "user.tarvenne", false, EACCES,
+                                                    false}),
+                         ParamName<PolicyCase>);
 
 } // namespace
