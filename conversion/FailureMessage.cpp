@@ -37,6 +37,9 @@ std::string FailureReason(const std::exception& error) {
             return "No place was chosen for the output file.";
         case ErrorKind::InputChanged:
             return "The input file changed while it was being read.";
+        case ErrorKind::Utf16Text:
+            return "The input file is saved as Unicode (UTF-16) text, which is not an item list. Save it again as "
+                   "ANSI or UTF-8 text (in Notepad: File, Save As, Encoding) and convert that.";
         }
     } else if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
         return kOutOfMemory;

@@ -28,6 +28,24 @@ Error InputChanged(const std::string& inputPath) {
     return Error(ErrorKind::InputChanged, inputPath + kInputChanged);
 }
 
+// The first line of the list without a UTF-8 byte-order mark, which an editor may put in front of the first item's
+// name. A UTF-16 list (a byte-order mark of either order, UTF-32's included) holds no 8-bit line at all.
+std::string_view WithoutByteOrderMark(std::string_view line) {
+    if (line.starts_with("\xFF\xFE") || line.starts_with("\xFE\xFF")) {
+        throw Error(ErrorKind::Utf16Text, "the file begins with a UTF-16 byte-order mark");
+    }
+    if (line.starts_with("\xEF\xBB\xBF")) {
+        line.remove_prefix(3);
+    }
+    return line;
+}
+
+// Line count + 1 of the stream, without a byte-order mark on the first.
+std::string_view ReadItemLine(TextStream& stream, int count) {
+    const std::string_view line = stream.ReadLineView();
+    return count == 0 ? WithoutByteOrderMark(line) : line;
+}
+
 // Counts the lines of a stream, raising TooManyLines past lastLineNumber; with check, every line is checked and a
 // line that cannot be converted raises its error with the line's number.
 int CountLinesOf(TextStream& stream, int lastLineNumber, bool check = false) {
@@ -36,9 +54,8 @@ int CountLinesOf(TextStream& stream, int lastLineNumber, bool check = false) {
         if (count == lastLineNumber) {
             throw Error(ErrorKind::TooManyLines, stream.Path() + ": more lines than a line number can hold");
         }
-        ++count;
         try {
-            const std::string_view line = stream.ReadLineView();
+            const std::string_view line = ReadItemLine(stream, count++);
             if (check) {
                 CheckYzLine(line);
             }
@@ -56,15 +73,22 @@ int CountLinesOf(TextStream& stream, int lastLineNumber, bool check = false) {
     return count;
 }
 
+// What the first pass saw of the whole file: its state, and a digest of its bytes.
+struct FirstReading {
+    FileStamp stamp;
+    std::uint64_t digest;
+};
+
 // The second pass: converts the count lines that the first pass checked into output. Anything that differs from
-// the first pass, in the lines or in the file, means the input changed meanwhile.
-void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std::string& inputPath,
+// the first pass, in the lines, in the bytes read or in the file's state, means the input changed meanwhile; it is
+// found before the output is put in place.
+void ConvertInto(TextStream& input, int count, const FirstReading& first, const std::string& inputPath,
                  TextStream& output) {
     input.Rewind();
     std::string piece;
     try {
         for (int i = 0; i < count; ++i) {
-            AppendYzLineToRK(input.ReadLineView(), piece);
+            AppendYzLineToRK(ReadItemLine(input, i), piece);
             piece += kCrLf;
             if (piece.size() >= kPieceSize) {
                 output.Write(piece);
@@ -81,7 +105,7 @@ void ConvertInto(TextStream& input, int count, const FileStamp& stamp, const std
         // The file ends early, or a line has grown too long.
         throw InputChanged(inputPath);
     }
-    if (!input.AtEndOfStream() || input.Stamp() != stamp) {
+    if (!input.AtEndOfStream() || input.ReadDigest() != first.digest || input.Stamp() != first.stamp) {
         throw InputChanged(inputPath);
     }
     output.Write(piece);
@@ -102,11 +126,16 @@ std::string ChooseSavePath(const std::string& description, const std::string& fi
     return dialog->FileName;
 }
 
-// An existing folder named without its trailing separator gets one, so that the file goes into it, not beside it.
+// An existing folder named without its trailing separator gets one, so that the file goes into it, not beside it;
+// a value whose last part is the file name itself names that file.
 std::string OutputPath(const std::string& directory, const std::string& fileName, FileSystemObject& files) {
     const bool separated = directory.empty() || directory.back() == '/' || directory.back() == kNativeSeparator;
     if (!separated && files.FolderExists(directory)) {
         return directory + kNativeSeparator + fileName;
+    }
+    const std::size_t lastPart = directory.find_last_of(std::string{'/', kNativeSeparator}) + 1; // npos + 1 is 0
+    if (std::string_view(directory).substr(lastPart) == fileName) {
+        return directory;
     }
     return directory + fileName;
 }
@@ -140,11 +169,21 @@ SavedFile RunYzToRK(const std::string& inputPath, const std::optional<std::strin
                     const RunContext& context) {
     TextStream input = context.Files().OpenTextFile(inputPath);
     const FileStamp stamp = input.Stamp();
-    const int count = CountLinesOf(input, context.lastLineNumber, true);
+    int count = 0;
+    try {
+        count = CountLinesOf(input, context.lastLineNumber, true);
+    } catch (const Error& error) {
+        // A line cut short because the file was cut meanwhile is not the list's fault.
+        if (error.LineNumber() != 0 && input.Stamp() != stamp) {
+            throw InputChanged(inputPath);
+        }
+        throw;
+    }
     if (input.Stamp() != stamp) {
         throw InputChanged(inputPath);
     }
-    return SaveOutput([&](TextStream& output) { ConvertInto(input, count, stamp, inputPath, output); },
+    const FirstReading first{stamp, input.ReadDigest()};
+    return SaveOutput([&](TextStream& output) { ConvertInto(input, count, first, inputPath, output); },
                       kOutputDescription, kOutputFileName, directory, context, inputPath);
 }
 

@@ -38,6 +38,10 @@ public:
     virtual bool ShowOpen() = 0;
     virtual bool ShowSave() = 0;
 
+    // A file picked without the dialog (dropped on the window, or named alone on the command line): kept as if it had
+    // been chosen in an Open dialog, so that the Save dialog starts beside it.
+    void Picked(const std::string& path) { Closed(false, &path); }
+
 protected:
     // Where a dialog starts: the folder it shows (empty: the system's choice) and what its name box holds.
     struct StartPlace {

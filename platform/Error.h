@@ -14,6 +14,7 @@ enum class ErrorKind {
     CannotWrite,       // the output file could not be created, written or closed
     NoPlaceChosen,     // the Save dialog was cancelled or could not be shown
     InputChanged,      // the input file changed while it was being read
+    Utf16Text,         // the input file is UTF-16 text, not 8-bit text
 };
 
 class Error : public std::runtime_error {

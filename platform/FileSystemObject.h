@@ -23,6 +23,10 @@ public:
 
     // True when both paths name one existing file, whatever way each is written.
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
+
+    // The path from the root, for the user to read: a relative path joined to the working directory. A path that
+    // cannot be made so stays as it is.
+    virtual std::string FullPath(const std::string& path) = 0;
 };
 
 // The files of this system's disks.

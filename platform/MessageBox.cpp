@@ -12,6 +12,11 @@ void MessageBox::MsgBox(const std::string& prompt, MsgBoxStyle style, const std:
     Show(prompt, style, title ? *title : ApplicationTitle());
 }
 
+bool MessageBox::Print(const std::string& text) {
+    MsgBox(text, MsgBoxStyle::OkOnly);
+    return true;
+}
+
 void MessageBox::MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) {
     Show(prompt + "\r\n\r\n" + detail, style, ApplicationTitle());
 }

@@ -31,6 +31,10 @@ public:
     // where the program has one; no box is shown for it.
     virtual void Detail(const std::string& /*line*/) {}
 
+    // Text the user asked for (the command-line help, the version): on the output stream where the program has a
+    // console, else in a box without an icon. Returns false when it could not be written.
+    virtual bool Print(const std::string& text);
+
 protected:
     virtual void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) = 0;
 };

@@ -3,11 +3,16 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The arguments after the program's name, joined by single spaces; empty when there are none. On Windows argv is
 // not used: the text is the process's own command line after the program's name and the blanks that follow it,
 // exactly as the caller wrote it, quotation marks included.
 std::string ArgumentText(int argc, const char* const* argv);
+
+// Where each argument after the program's name begins in ArgumentText, when the system hands them over as a list
+// (Linux); empty where it hands over one text (Windows).
+std::vector<std::size_t> ArgumentStarts(int argc, const char* const* argv);
 
 // The directory that holds the executable, without a trailing separator.
 std::string ApplicationDirectory();

@@ -18,12 +18,10 @@ constexpr std::size_t kFullBufferSize = 256 * 1024;
 // straight to this size, so that it is never moved once more for a few bytes.
 constexpr std::size_t kLargestBufferSize = TextStream::kLongestLine + kFullBufferSize;
 
-// First CR or LF in [p, end), or end, where no LF stands in [p, lfFrom).
-const char* FindLineBreak(const char* p, const char* lfFrom, const char* end) {
-    const void* lf = std::memchr(lfFrom, '\n', static_cast<std::size_t>(end - lfFrom));
-    const char* limit = lf != nullptr ? static_cast<const char*>(lf) : end;
-    const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(limit - p));
-    return cr != nullptr ? static_cast<const char*>(cr) : limit;
+// First CR in [p, lf), or lf.
+const char* FindLineBreak(const char* p, const char* lf) {
+    const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(lf - p));
+    return cr != nullptr ? static_cast<const char*>(cr) : lf;
 }
 
 } // namespace
@@ -47,7 +45,7 @@ void TextStream::Fill() {
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
-        m_noLfBefore -= std::min(m_noLfBefore, m_begin);
+        m_lf -= std::min(m_lf, m_begin);
         m_begin = 0;
     }
     if (m_end == m_buffer.size() || m_buffer.size() < kFullBufferSize) {
@@ -55,8 +53,18 @@ void TextStream::Fill() {
         m_buffer.resize(doubled >= kLongestLine ? kLargestBufferSize : doubled);
     }
     const std::size_t count = Reader().ReadSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    m_digest.Add(std::string_view(m_buffer.data() + m_end, count));
     m_end += count;
     m_eof = count == 0;
+}
+
+// The first LF at or after from, or m_end. No LF stands between from and m_lf when m_lf is past from: each byte is
+// searched once, however many lone CRs end lines before the next LF.
+std::size_t TextStream::FindLf(std::size_t from) {
+    const std::size_t start = std::max(m_lf, from);
+    const void* lf = std::memchr(m_buffer.data() + start, '\n', m_end - start);
+    m_lf = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - m_buffer.data()) : m_end;
+    return m_lf;
 }
 
 void TextStream::CheckLineLength(std::size_t length) const {
@@ -71,13 +79,10 @@ std::string_view TextStream::ReadLineView() {
     std::size_t scan = m_begin;
     for (;;) {
         const char* data = m_buffer.data();
-        const char* lineBreak = FindLineBreak(data + scan, data + std::max(scan, m_noLfBefore), data + m_end);
+        const char* lineBreak = FindLineBreak(data + scan, data + FindLf(scan));
         const std::size_t lineEnd = static_cast<std::size_t>(lineBreak - data);
         // A line that is already too long is refused before the buffer grows for more of it.
         CheckLineLength(lineEnd - m_begin);
-        if (lineEnd == m_end) {
-            m_noLfBefore = m_end;
-        }
         // A CR as the last byte read may be the first half of a CR LF that has not been read yet.
         const bool lineEnds = lineEnd < m_end && (*lineBreak == '\n' || lineEnd + 1 < m_end);
         if (lineEnds || m_eof) {
@@ -110,8 +115,9 @@ bool TextStream::AtEndOfStream() {
 
 void TextStream::Rewind() {
     Reader().Rewind();
-    m_begin = m_end = m_noLfBefore = 0;
+    m_begin = m_end = m_lf = 0;
     m_eof = false;
+    m_digest = Digest();
 }
 
 FileStamp TextStream::Stamp() {

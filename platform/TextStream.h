@@ -1,6 +1,8 @@
 // A stream over one 8-bit text file: bytes in, the same bytes out, no byte-order mark, no re-encoding.
 #pragma once
 
+#include "Digest.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -65,6 +67,9 @@ public:
     void Rewind();
     // The state of the file being read, to find out whether it changed meanwhile.
     FileStamp Stamp();
+    // A digest of every byte read since the file was opened or rewound: two readings of the whole file that give
+    // the same digest saw the same bytes.
+    std::uint64_t ReadDigest() const { return m_digest.Value(); }
 
     // Appends the text to the file unchanged, as it comes: a caller writing many small pieces joins them first.
     void Write(std::string_view text);
@@ -77,6 +82,7 @@ public:
 private:
     void Fill();
     void CheckLineLength(std::size_t length) const;
+    std::size_t FindLf(std::size_t from);
     FileReader& Reader();
 
     std::unique_ptr<FileReader> m_reader;
@@ -87,7 +93,9 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_begin = 0; // first unread byte in m_buffer
     std::size_t m_end = 0;   // end of the bytes read into m_buffer
-    // No LF stands in m_buffer before this, past m_begin: a file of lone CRs is not searched again and again for one.
-    std::size_t m_noLfBefore = 0;
+    // The first LF in m_buffer at or after the last search's start, or where that search ended without one: a file
+    // of lone CRs is not searched again and again for an LF.
+    std::size_t m_lf = 0;
     bool m_eof = false;
+    Digest m_digest;
 };

@@ -19,6 +19,15 @@ constexpr const char* kConfirmation = "New file written to ";
 constexpr const char* kCommandLineError = "Error in command line arguments. Full program will run.";
 constexpr const char* kNoInputFile = "No input file was given.";
 constexpr const char* kNoQuotesNeeded = "Paths need no quotation marks, even with spaces.";
+// How to write a path that holds a "-", for a command line that could not be read.
+constexpr const char* kDashHint =
+    kUnquotePaths
+        ? "A path that holds a \"-\" is read whole when a space stands before each option and none before a "
+          "\"-\" inside the path, or when the path is in quotation marks: "
+          "-in \"C:\\Dock -Backup\\itemlist.ini\" -out D:\\RK-Launcher\\ -type yzrk"
+        : "A path that holds a \"-\" is read whole when each option and each value is an argument of its own, "
+          "and a path that begins with \"-\" is written with \"./\" before it: "
+          "-in yz-backup/itemlist.ini -out ./-rk/ -type yzrk";
 // Argument texts that ask for the usage or the version instead of a conversion, exactly so.
 constexpr const char* kHelpRequest = "--help";
 constexpr const char* kWindowsHelpRequest = "/?";
@@ -42,12 +51,23 @@ std::string CommandLineReason(const std::exception& error, const std::string& in
 } // namespace
 
 frmStart::frmStart(std::string argumentText, MessageBox& messageBox, MainWindowLauncher& launcher,
-                   std::string applicationDirectory, FileSystemObject& files)
+                   std::string applicationDirectory, FileSystemObject& files, std::vector<std::size_t> argumentStarts)
     : m_argumentText(std::move(argumentText)), m_messageBox(messageBox), m_launcher(launcher),
-      m_applicationDirectory(std::move(applicationDirectory)), m_files(files) {}
+      m_applicationDirectory(std::move(applicationDirectory)), m_files(files),
+      m_argumentStarts(std::move(argumentStarts)) {}
 
-std::optional<int> frmStart::OpenMainWindow() {
-    return m_launcher.ShowMainWindow() ? std::nullopt : std::optional<int>(kNoDisplay);
+std::optional<int> frmStart::OpenMainWindow(const std::string& inputPath) {
+    return m_launcher.ShowMainWindow(inputPath) ? std::nullopt : std::optional<int>(kNoDisplay);
+}
+
+// A file dropped on the program arrives as the whole argument text: its path, quoted on Windows when it holds a space.
+std::optional<std::string> frmStart::LoneFile() const {
+    for (const std::string& path : {m_argumentText, Unquoted(m_argumentText)}) {
+        if (m_files.SameFile(path, path) && !m_files.FolderExists(path)) {
+            return path;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<int> frmStart::Form_Load() {
@@ -55,18 +75,27 @@ std::optional<int> frmStart::Form_Load() {
         return OpenMainWindow();
     }
     if (m_argumentText == kHelpRequest || m_argumentText == kWindowsHelpRequest) {
-        m_messageBox.MsgBox(frmMain::CommandLineHelp(), MsgBoxStyle::OkOnly);
-        return kShownOnRequest;
+        return m_messageBox.Print(frmMain::CommandLineHelp()) ? kShownOnRequest : kCannotPrint;
     }
     if (m_argumentText == kVersionRequest) {
-        m_messageBox.MsgBox(std::string(Product::kName) + " " + Product::kVersion, MsgBoxStyle::OkOnly);
-        return kShownOnRequest;
+        return m_messageBox.Print(std::string(Product::kName) + " " + Product::kVersion) ? kShownOnRequest
+                                                                                         : kCannotPrint;
     }
-    const std::optional<CommandLine> commandLine = ParseCommandLine(m_argumentText, kUnquotePaths);
+    const std::optional<CommandLine> commandLine = ReadCommandLine(m_argumentText, kUnquotePaths, m_argumentStarts);
     // A type other than "yzrk" converts nothing, so it must not be confirmed as written: it is reported like any
     // other command line the program cannot carry out.
+    if (!commandLine) {
+        if (const std::optional<std::string> dropped = LoneFile()) {
+            return OpenMainWindow(*dropped);
+        }
+    }
     if (!commandLine || commandLine->type != kConversionType) {
-        m_messageBox.MsgBox(kCommandLineError, MsgBoxStyle::Critical);
+        if (!commandLine && HoldsDashInAValue(m_argumentText)) {
+            m_messageBox.MsgBoxWithDetail(kCommandLineError, MsgBoxStyle::Critical, kDashHint);
+        } else {
+            m_messageBox.MsgBox(kCommandLineError, MsgBoxStyle::Critical);
+        }
+        m_statusAfterWindow = kNotCarriedOut;
         return OpenMainWindow();
     }
 
@@ -81,10 +110,8 @@ std::optional<int> frmStart::Form_Load() {
     }
 
     if (!commandLine->silent) {
-        // After a fallback the file is not where the command line asked: name the directory actually used.
-        const std::string directory =
-            saved.inApplicationDirectory ? m_applicationDirectory + kNativeSeparator : commandLine->outputDirectory;
-        m_messageBox.MsgBox(kConfirmation + directory, MsgBoxStyle::Information);
+        // The file actually written, wherever the command line's value or a fallback put it.
+        m_messageBox.MsgBox(kConfirmation + m_files.FullPath(saved.path), MsgBoxStyle::Information);
     }
     return saved.inApplicationDirectory ? kWrittenInApplicationDirectory : kWritten;
 }

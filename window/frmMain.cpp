@@ -66,13 +66,20 @@ void frmMain::cmdYzToRKL_Click() {
     dialog.Filter = kOpenFilter;
     // A name typed without an extension is opened as it is typed.
     dialog.DefaultExt.clear();
-    if (!dialog.ShowOpen()) {
-        return;
+    if (dialog.ShowOpen()) {
+        Convert(dialog.FileName);
     }
-    const std::string inputPath = dialog.FileName;
+}
+
+void frmMain::ConvertPicked(const std::string& inputPath) {
+    m_services.cmnDlg.Picked(inputPath);
+    Convert(inputPath);
+}
+
+void frmMain::Convert(std::string inputPath) {
     try {
         modCommands::RunYzToRK(inputPath, std::nullopt,
-                               {m_services.messageBox, &dialog, m_services.applicationDirectory});
+                               {m_services.messageBox, &m_services.cmnDlg, m_services.applicationDirectory});
     } catch (const std::exception& error) {
         m_services.messageBox.MsgBox(FailureMessage(inputPath, FailureReason(error)), MsgBoxStyle::Critical);
     }

@@ -89,6 +89,9 @@ public:
     // Asks for a Y'z Dock item list and converts it, saving where the user chooses. A cancelled Open dialog ends the
     // click silently; a failure after a file was picked ends it with a box that says why. The window stays as it was.
     void cmdYzToRKL_Click();
+    // Converts a list picked without the Open dialog (dropped on the window, or named alone on the command line) as
+    // the button does once its Open dialog has closed; the Save dialog starts beside it.
+    void ConvertPicked(const std::string& inputPath);
     // Shows the command-line help.
     void mnuCmd_Click();
     void mnuAbout_Click();
@@ -99,5 +102,8 @@ public:
     void Invoke(MenuCommand command);
 
 private:
+    // Takes the path by value: the dialog it may come from is used again for Save.
+    void Convert(std::string inputPath);
+
     Services m_services;
 };

@@ -13,6 +13,7 @@ public:
     TextStream CreateTextFile(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
+    std::string FullPath(const std::string& path) override;
 
 private:
     bool m_unnamedFiles;

@@ -15,6 +15,16 @@ std::string ArgumentText(int argc, const char* const* argv) {
     return text;
 }
 
+std::vector<std::size_t> ArgumentStarts(int argc, const char* const* argv) {
+    std::vector<std::size_t> starts;
+    std::size_t at = 0;
+    for (int i = 1; i < argc; ++i) {
+        starts.push_back(at);
+        at += std::string_view(argv[i]).size() + 1;
+    }
+    return starts;
+}
+
 std::string ApplicationDirectory() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -435,6 +435,12 @@ bool PosixFiles::SameFile(const std::string& first, const std::string& second) {
     return std::filesystem::equivalent(first, second, error);
 }
 
+std::string PosixFiles::FullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
+}
+
 FileSystemObject& SystemFiles() {
     static PosixFiles files;
     return files;

@@ -26,6 +26,10 @@ std::string ArgumentText(int /*argc*/, const char* const* /*argv*/) {
     return ArgumentTextOf(::GetCommandLineW());
 }
 
+std::vector<std::size_t> ArgumentStarts(int /*argc*/, const char* const* /*argv*/) {
+    return {};
+}
+
 std::string ApplicationDirectory() {
     // Room for the longest path the system takes: a length that fills the buffer means the path was cut short.
     std::wstring path(32768, L'\0');

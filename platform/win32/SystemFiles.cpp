@@ -362,6 +362,16 @@ public:
         return id && id == IdOf(second);
     }
 
+    std::string FullPath(const std::string& path) override {
+        const std::optional<std::wstring> wide = ExactWideFromUtf8(path);
+        if (path.empty() || !wide) {
+            return path;
+        }
+        const std::optional<std::wstring> full = SystemPath(
+            [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide->c_str(), size, buffer, nullptr); });
+        return full ? Utf8FromWide(*full) : path;
+    }
+
 private:
     // The volume and the number of the file a path names, or nothing for a device or a name that names nothing.
     static std::optional<std::pair<DWORD, std::uint64_t>> IdOf(const std::string& path) {

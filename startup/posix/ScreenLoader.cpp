@@ -102,9 +102,13 @@ void ScreenLoader::Detail(const std::string& line) {
     m_console.Detail(line);
 }
 
-bool ScreenLoader::ShowMainWindow() {
+bool ScreenLoader::Print(const std::string& text) {
+    return m_console.Print(text);
+}
+
+bool ScreenLoader::ShowMainWindow(const std::string& inputPath) {
     if (const TarvenneScreen* screen = Get()) {
-        screen->showMainWindow(m_applicationDirectory.c_str());
+        screen->showMainWindow(m_applicationDirectory.c_str(), inputPath.c_str());
         return true;
     }
     Detail(kNoDisplayAvailable + std::string(HasDisplay() ? "" : kNoneNamed) + kNoWindow);

@@ -25,10 +25,12 @@ public:
     // stderr that says why, when it does not answer or cannot be opened, or the module cannot be loaded.
     const TarvenneScreen* Get();
 
-    bool ShowMainWindow() override;
+    bool ShowMainWindow(const std::string& inputPath) override;
     void MsgBoxWithDetail(const std::string& prompt, MsgBoxStyle style, const std::string& detail) override;
     // On the error stream, whether or not the boxes are on screen: no box is shown for it.
     void Detail(const std::string& line) override;
+    // On the output stream, whether or not there is a display, so that it can be piped and read in a terminal.
+    bool Print(const std::string& text) override;
 
 protected:
     void Show(const std::string& prompt, MsgBoxStyle style, const std::string& title) override;

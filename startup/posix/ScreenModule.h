@@ -12,8 +12,9 @@ extern "C" {
 struct TarvenneScreen {
     // A message box without an owner window; returns once the user has dismissed it. style is a MsgBoxStyle value.
     void (*msgBox)(const char* prompt, int style, const char* title);
-    // Loads the main window and shows it without waiting. The output falls back to applicationDirectory.
-    void (*showMainWindow)(const char* applicationDirectory);
+    // Loads the main window and shows it without waiting. The output falls back to applicationDirectory. A list to
+    // convert (inputPath, empty for none) is converted by the window once its event loop runs.
+    void (*showMainWindow)(const char* applicationDirectory, const char* inputPath);
     // Runs the main window until the program ends; returns the exit status.
     int (*exec)();
     // Closes the display, the window included; nothing else is called after it.

@@ -5,6 +5,7 @@
 #include "frmStart.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,15 +17,21 @@ int main(int argc, char** argv) {
             ::open("/dev/null", O_RDWR);
         }
     }
+    // A closed pipe is an error of the write into it, never the end of the program: a file already written stays
+    // reported as written.
+    ::signal(SIGPIPE, SIG_IGN);
     const std::string argumentText = ArgumentText(argc, argv);
     const std::string applicationDirectory = ApplicationDirectory();
     ScreenLoader screen(argc, argv, applicationDirectory);
+    int statusAfterWindow = kWritten;
     {
         // The start-up form is gone once it has handed over to the main window.
-        frmStart start(argumentText, screen, screen, applicationDirectory);
+        frmStart start(argumentText, screen, screen, applicationDirectory, SystemFiles(), ArgumentStarts(argc, argv));
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }
+        statusAfterWindow = start.StatusAfterWindow();
     }
-    return screen.Get()->exec();
+    const int status = screen.Get()->exec();
+    return status != 0 ? status : statusAfterWindow;
 }

@@ -78,9 +78,15 @@ int TarvenneOpenScreen(int* argc, char** argv, const char* platform, TarvenneScr
                 g_screen->messageBox.MsgBox(prompt, static_cast<MsgBoxStyle>(style), std::string(title));
             },
         .showMainWindow =
-            [](const char* applicationDirectory) noexcept {
+            [](const char* applicationDirectory, const char* inputPath) noexcept {
                 g_screen->window = std::make_unique<QtMainWindow>(applicationDirectory);
                 g_screen->window->show();
+                if (*inputPath != '\0') {
+                    QMetaObject::invokeMethod(
+                        g_screen->window.get(),
+                        [path = std::string(inputPath)] { g_screen->window->Form().ConvertPicked(path); },
+                        Qt::QueuedConnection);
+                }
             },
         .exec = []() noexcept { return QApplication::exec(); },
         .close = []() noexcept { delete std::exchange(g_screen, nullptr); },

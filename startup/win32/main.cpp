@@ -20,7 +20,7 @@ class WindowLauncher : public MainWindowLauncher {
 public:
     WindowLauncher(MessageBox& messageBox, int showCommand) : m_messageBox(messageBox), m_showCommand(showCommand) {}
 
-    bool ShowMainWindow() override {
+    bool ShowMainWindow(const std::string& /*inputPath*/) override {
         try {
             m_window = std::make_unique<Win32MainWindow>(ApplicationDirectory());
         } catch (const std::runtime_error& error) {
@@ -47,6 +47,7 @@ extern "C" int __stdcall wWinMain(HINSTANCE__* /*instance*/, HINSTANCE__* /*prev
     // Boxes of the start-up form have no owner: no window of the program is open yet.
     Win32MessageBox messageBox;
     WindowLauncher launcher(messageBox, showCommand);
+    int statusAfterWindow = kWritten;
     {
         // The start-up form is gone once it has handed over to the main window. Its argument text is read from
         // GetCommandLineW: Windows hands the program one text, not a list.
@@ -54,6 +55,8 @@ extern "C" int __stdcall wWinMain(HINSTANCE__* /*instance*/, HINSTANCE__* /*prev
         if (const std::optional<int> status = start.Form_Load()) {
             return *status;
         }
+        statusAfterWindow = start.StatusAfterWindow();
     }
-    return launcher.Window().RunMessageLoop();
+    const int status = launcher.Window().RunMessageLoop();
+    return status != 0 ? status : statusAfterWindow;
 }

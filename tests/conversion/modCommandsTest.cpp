@@ -97,7 +97,11 @@ TEST_F(RunTest, TheDirectoryValueNamesThePlace) {
     const std::string sep(1, kNativeSeparator);
     for (const auto& [directory, path] :
          {Case{"/out", "/out" + sep + "itemlist.conf"}, Case{"/out/sub", "/out/sub" + sep + "itemlist.conf"},
-          Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"}}) {
+          Case{"/out/x", "/out/xitemlist.conf"}, Case{"", "itemlist.conf"},
+          // A value whose last part is the file's name names the file itself, unless it is a folder.
+          Case{"/out/itemlist.conf", "/out/itemlist.conf"}, Case{"itemlist.conf", "itemlist.conf"},
+          Case{"/out" + sep + "itemlist.conf", "/out" + sep + "itemlist.conf"},
+          Case{"/out/my itemlist.conf", "/out/my itemlist.confitemlist.conf"}}) {
         EXPECT_EQ(RunYzToRK(kInput, directory, m_context).path, path) << directory;
         EXPECT_EQ(m_files.Get(path), kSepBlock) << directory;
     }
@@ -270,7 +274,9 @@ INSTANTIATE_TEST_SUITE_P(Changes, InputChanges,
                                          ChangeCase{"SameSizeNewTime", "sep\r\n" + kItem + "\r\n", true, false},
                                          ChangeCase{"MoreLinesSameStamp", kItem + "\r\ns\r\ns\r\n", true, true},
                                          ChangeCase{"FewerLinesSameStamp", kItem, true, true},
-                                         ChangeCase{"ABadLineSameStamp", "bad\t\r\nsep\r\n", true, true}),
+                                         ChangeCase{"ABadLineSameStamp", "bad\t\r\nsep\r\n", true, true},
+                                         ChangeCase{"SameLinesSameStamp", "Z" + kItem.substr(1) + "\r\nsep\r\n", true,
+                                                    true}),
                          ParamName<ChangeCase>);
 
 } // namespace

@@ -1,4 +1,6 @@
 // Fuzzes the parse of the argument text.
+// Its second reading, for paths with a "-", never changes a text the first reads, and reads as the first does every
+// text whose every "-" starts a word outside quotation marks.
 // The parse never reads a piece it should not: text before the first "-" and pieces after the third can be
 // anything without changing the result, except that the last two characters decide the silent switch. Values carry
 // no spaces at their ends and no "-". Unquoting paths takes away one pair of quotation marks around the input or
@@ -51,6 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckValue(parsed->inputPath);
         CheckValue(parsed->outputDirectory);
         CheckValue(parsed->type);
+    }
+
+    // The second reading only rescues what the first cannot read.
+    for (const bool unquote : {false, true}) {
+        const std::optional<CommandLine> first = unquote ? unquoted : parsed;
+        const std::optional<CommandLine> read = ReadCommandLine(text, unquote);
+        FUZZ_CHECK(!first || read == first);
+        const bool everyDashStartsAWord =
+            text.find('"') == std::string::npos && std::all_of(text.begin(), text.end(), [&](const char& c) {
+                return c != '-' || &c == text.data() || (&c)[-1] == ' ';
+            });
+        if (everyDashStartsAWord) {
+            FUZZ_CHECK(ParseCommandLineByArguments(text, unquote) == first);
+        }
     }
 
     // Other text before the first "-".

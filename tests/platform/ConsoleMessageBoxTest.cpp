@@ -3,6 +3,9 @@
 
 #include "ParamName.h"
 
+#include "TestFiles.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -53,5 +56,24 @@ INSTANTIATE_TEST_SUITE_P(Prompts, ConsoleMessageBoxTest,
                                          ConsoleCase{"EmptyPrompt", "", MsgBoxStyle::OkOnly, "\n", ""},
                                          ConsoleCase{"TabsStay", "a\tb", MsgBoxStyle::Critical, "", "a\tb\n"}),
                          ParamName<ConsoleCase>);
+
+// Output that cannot be written (a full disk, a closed pipe) is said on the error stream; what the user asked to
+// read fails.
+TEST(ConsoleMessageBox, SaysWhenTheOutputCannotBeWritten) {
+    TempDir dir;
+    WriteFile(dir / "read-only", "");
+    std::FILE* out = std::fopen((dir / "read-only").c_str(), "r");
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out != nullptr && err != nullptr);
+    ConsoleMessageBox box(out, err);
+    EXPECT_FALSE(box.Print("Tarvenne 1.00"));
+    box.MsgBox("New file written to /out/itemlist.conf", MsgBoxStyle::Information);
+    std::fclose(out);
+    const std::string said = Contents(err);
+    const std::string line = "Tarvenne: the output could not be written: ";
+    ASSERT_TRUE(said.starts_with(line)) << said;
+    EXPECT_NE(said.find("\n" + line), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+}
 
 } // namespace

@@ -30,7 +30,7 @@ TEST_F(ProgramTest, WithoutArgumentsOrAfterABadCommandLineTheWindowIsDue) {
     EXPECT_EQ(plain.out, "");
     EXPECT_EQ(plain.err.find("Error"), std::string::npos);
     const ProgramResult bad = Run({"-in", m_input, "-out", m_out});
-    ExpectTheWindowWasDue(bad);
+    ExpectTheWindowWasDue(bad, true);
     EXPECT_TRUE(bad.err.starts_with("Error in command line arguments. Full program will run.\n")) << bad.err;
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), kPrecious);
 }
@@ -41,7 +41,7 @@ TEST_F(ProgramTest, TheExampleConvertsAndIsConfirmedUnlessSilent) {
     std::filesystem::copy_file(PathOf(TARVENNE_SOURCE_DIR "/examples/itemlist.ini"), PathOf(m_input),
                                std::filesystem::copy_options::overwrite_existing);
     using Case = std::pair<std::string, std::string>;
-    for (const auto& [tail, out] : {Case{"", "New file written to " + m_out + "\n"}, Case{" -s", ""}}) {
+    for (const auto& [tail, out] : {Case{"", "New file written to " + m_out + "itemlist.conf\n"}, Case{" -s", ""}}) {
         WriteFile(m_out + "itemlist.conf", std::string(100'000, 'o'));
         const ProgramResult result = Convert(m_input, m_out, tail);
         EXPECT_EQ(result.status, 0) << tail;
@@ -58,14 +58,14 @@ TEST_F(ProgramTest, ValuesAreCutOutOfOneArgumentText) {
     // without a trailing separator takes the file; any other value runs straight into the file name.
     const ProgramResult result = Run({"  -in   " + m_input + "  -out " + m_dir / "out", "-type  yzrk  "});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "New file written to " + m_dir / "out" + "\n");
+    EXPECT_EQ(result.out, "New file written to " + m_out + "itemlist.conf\n");
     EXPECT_EQ(ReadFile(m_out + "itemlist.conf"), converted);
     EXPECT_EQ(Run({"-in " + m_input + " -out " + m_dir / "o -type yzrk -s"}).status, 0);
     EXPECT_EQ(ReadFile(m_dir / "oitemlist.conf"), converted);
     // An empty directory is the working directory.
     const ProgramResult here = Run({"-in " + m_input + " -out-type yzrk"});
     EXPECT_EQ(here.status, 0) << here.err;
-    EXPECT_EQ(here.out, "New file written to \n");
+    EXPECT_EQ(here.out, "New file written to " + m_dir / "itemlist.conf" + "\n");
     EXPECT_EQ(ReadFile(m_dir / "itemlist.conf"), converted);
 
     // Long texts, as long as the system lets a command line be: after the type, and as the input path.
@@ -111,7 +111,7 @@ TEST_F(ProgramTest, WhenTheDirectoryCannotBeWrittenTheFileGoesToTheApplicationDi
     const std::string fallback = "No directory selected. Saving in application directory.\n";
     using Case = std::pair<std::string, std::string>;
     for (const auto& [tail, confirmation] :
-         {Case{"", "New file written to " + m_app + kNativeSeparator + "\n"}, Case{" -s", ""}}) {
+         {Case{"", "New file written to " + InApp("itemlist.conf") + "\n"}, Case{" -s", ""}}) {
         // A missing directory, one that is the existing file itself, and one whose itemlist.conf is a folder.
         for (const std::string& out : {m_dir / "missing" + kNativeSeparator, m_out + "itemlist.conf" + kNativeSeparator,
                                        m_dir / "taken" + kNativeSeparator}) {

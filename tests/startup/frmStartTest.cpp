@@ -19,8 +19,10 @@ using Failure = MemoryFiles::Failure;
 class FakeLauncher : public MainWindowLauncher {
 public:
     int shown = 0;
-    bool ShowMainWindow() override {
+    std::string inputPath; // the list the window was to convert
+    bool ShowMainWindow(const std::string& path) override {
         ++shown;
+        inputPath = path;
         return true;
     }
 };
@@ -67,7 +69,7 @@ void ExpectBoxes(const FakeMessageBox& box, const std::vector<std::string>& expe
 
 const std::string kCommandLineError = "16:Error in command line arguments. Full program will run.";
 const std::string kFailed = "16:The conversion failed; nothing was written.\r\n\r\nInput file: ";
-const std::string kConfirmed = "64:New file written to {out}";
+const std::string kConfirmed = "64:New file written to {out}itemlist.conf";
 const std::string kFallback = "0:No directory selected. Saving in application directory.\r\n\r\n";
 const std::string kHelp = "0:Below is the standard for command line arguments (all are required, except -s, and must "
                           "be in the order below):\r\n...";
@@ -78,6 +80,7 @@ protected:
     MemoryFiles m_files;
     FakeMessageBox m_box;
     FakeLauncher m_launcher;
+    int m_statusAfterWindow = -1;
 
     void SetUp() override {
         m_files.MakeFolder("/out");
@@ -93,6 +96,7 @@ protected:
         frmStart start(Fill(text), m_box, m_launcher, applicationDirectory, m_files);
         const std::optional<int> status = start.Form_Load();
         EXPECT_EQ(m_launcher.shown - shownBefore, status ? 0 : 1);
+        m_statusAfterWindow = start.StatusAfterWindow();
         return status;
     }
 
@@ -121,6 +125,11 @@ class ArgumentTexts : public frmStartTest, public testing::WithParamInterface<St
 TEST_P(ArgumentTexts, ShowTheirBoxesAndEndOrOpenTheWindow) {
     EXPECT_EQ(Load(GetParam().argumentText), GetParam().status);
     ExpectBoxes(m_box, GetParam().boxes);
+    // A command line that could not be carried out is no success, even once the window it opened has closed.
+    if (!GetParam().status) {
+        EXPECT_EQ(m_statusAfterWindow, GetParam().boxes.empty() ? 0 : 2);
+        EXPECT_EQ(m_launcher.inputPath, "");
+    }
     if (GetParam().status == 0 && GetParam().argumentText.find("-type") != std::string::npos) {
         EXPECT_EQ(m_files.Get(kOutFile), kItemBlock);
     } else {
@@ -147,8 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"OneDash", "-in {in}", std::nullopt, {kCommandLineError}},
         StartCase{"TwoDashes", "-in {in} -out {out}", std::nullopt, {kCommandLineError}},
         StartCase{"AnotherType", "-in {in} -out {out} -type rkyz", std::nullopt, {kCommandLineError}},
-        StartCase{"Confirmed", kUsual, 0, {kConfirmed}}, StartCase{"Silent", kUsual + " -s", 0, {}},
-        StartCase{"FiveDashes", kUsual + " -x -s", 0, {}},
+        StartCase{"Confirmed", kUsual, 0, {kConfirmed}},
+        StartCase{"OutNamesTheFileItself", "-in {in} -out {out}itemlist.conf -type yzrk", 0, {kConfirmed}},
+        StartCase{"Silent", kUsual + " -s", 0, {}}, StartCase{"FiveDashes", kUsual + " -x -s", 0, {}},
         StartCase{"InMisspelt", "-ni {in} -out {out} -type yzrk", std::nullopt, {kCommandLineError}},
         StartCase{"OutMisspelt", "-in {in} -uot {out} -type yzrk", std::nullopt, {kCommandLineError}},
         StartCase{"TypeMisspelt", "-in {in} -out {out} -tpye yzrk", std::nullopt, {kCommandLineError}},
@@ -231,6 +241,13 @@ INSTANTIATE_TEST_SUITE_P(
                     InputCase{"NoFinalLineBreak", "s\r\n" + kItem, 0, kSepBlock + kItemBlock},
                     InputCase{"TenThousandFields", kItem + Repeat("\tfield", 10'000), 0, kItemBlock},
                     InputCase{"Empty", "", 0, ""},
+                    InputCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF" + kItem + "\r\n\xEF\xBB\xBF\r\n", 0,
+                              kItemBlock + kSepBlock},
+                    InputCase{"LoneCrs", std::string(100'000, '\r'), 0, Repeat("\r\n", 100'000)},
+                    InputCase{"Utf16ByteOrderMark", "\xFF\xFEs\0\r\0\n\0"s, 1,
+                              "The input file is saved as Unicode (UTF-16) text, which is not an item list. Save it "
+                              "again as ANSI or UTF-8 text (in Notepad: File, Save As, Encoding) and convert that."},
+                    InputCase{"Utf16BigEndian", "\xFE\xFF\0s"s, 1, "The input file is saved as Unicode..."},
                     InputCase{"FailsAtTheFirstLine", kBad + "\r\n" + kItem, 1, "Line 1 is missing a field."},
                     InputCase{"FailsInTheMiddle", Repeat(kItem + "\r\n", 2) + kBad + "\r\n" + Repeat(kItem + "\r\n", 2),
                               1, "Line 3 is missing a field."},
@@ -260,7 +277,7 @@ TEST_F(frmStartTest, AFailingPlaceFallsBackToTheApplicationDirectory) {
             std::vector<std::string> boxes{kFallback + "The output file could not be written there: " + kOutFile +
                                            ": ...Saving it as " + kAppFile + "."};
             if (silent.empty()) {
-                boxes.push_back("64:New file written to {app}");
+                boxes.push_back("64:New file written to {app}itemlist.conf");
             }
             ExpectBoxes(box, boxes);
             EXPECT_EQ(files.Get(kAppFile), kItemBlock);
@@ -290,7 +307,7 @@ TEST_F(frmStartTest, WhenNeitherPlaceTakesTheFileNothingIsLost) {
 TEST_F(frmStartTest, AValueNamingAFileRunsIntoTheFileName) {
     m_files.Put("/out/notes.txt", "notes");
     EXPECT_EQ(Load("-in {in} -out /out/notes.txt -type yzrk"), 0);
-    ExpectBoxes(m_box, {"64:New file written to /out/notes.txt"});
+    ExpectBoxes(m_box, {"64:New file written to /out/notes.txtitemlist.conf"});
     EXPECT_EQ(m_files.Get("/out/notes.txtitemlist.conf"), kItemBlock);
     EXPECT_EQ(m_files.Get("/out/notes.txt"), "notes");
     EXPECT_EQ(m_files.Get(kOutFile), kPrecious);
@@ -302,8 +319,38 @@ TEST_F(frmStartTest, TheRootAsApplicationDirectory) {
     m_files.Fail("/missing/", Failure::Refuse);
     EXPECT_EQ(Load("-in {in} -out /missing/ -type yzrk", ""), 3);
     const std::string root(1, kNativeSeparator);
-    ExpectBoxes(m_box, {kFallback + "...Saving it as " + root + "itemlist.conf.", "64:New file written to " + root});
+    ExpectBoxes(m_box, {kFallback + "...Saving it as " + root + "itemlist.conf.",
+                        "64:New file written to " + root + "itemlist.conf"});
     EXPECT_EQ(m_files.Get(root + "itemlist.conf"), kItemBlock);
+}
+
+// A list dropped on the program comes as the whole argument text: the window opens and converts it. Anything that
+// is not exactly one existing file stays a command line the program cannot carry out.
+TEST_F(frmStartTest, ALoneFileOpensTheWindowWithIt) {
+    using Case = std::pair<std::string, std::string>;
+    for (const auto& [text, converted] :
+         {Case{"{in}", kIn}, Case{"\"{in}\"", kIn}, Case{"/out", ""}, Case{"{missing}", ""}, Case{" {in}", ""}}) {
+        m_box.shown.clear();
+        EXPECT_EQ(Load(text), std::nullopt) << text;
+        EXPECT_EQ(m_launcher.inputPath, converted) << text;
+        EXPECT_EQ(m_box.shown.size(), converted.empty() ? 1U : 0U) << text;
+        EXPECT_EQ(m_statusAfterWindow, converted.empty() ? 2 : 0) << text;
+    }
+    ExpectNothingWritten();
+}
+
+// Paths with a "-": read whole where the cut at every "-" cannot read the command line; where neither reading can,
+// the error says how to write them.
+TEST_F(frmStartTest, PathsWithADashAreReadWhole) {
+    m_files.Put("/yz-backup/itemlist.ini", kItem + "\r\n");
+    m_files.MakeFolder("/rk-out");
+    EXPECT_EQ(Load("-in /yz-backup/itemlist.ini -out /rk-out/ -type yzrk"), 0);
+    ExpectBoxes(m_box, {"64:New file written to /rk-out/itemlist.conf"});
+    EXPECT_EQ(m_files.Get("/rk-out/itemlist.conf"), kItemBlock);
+
+    m_box.shown.clear();
+    EXPECT_EQ(Load("-in /dock/x-y.ini -out {out} -typ yzrk"), std::nullopt);
+    ExpectBoxes(m_box, {kCommandLineError + "\r\n\r\nA path that holds a \"-\" is read whole when ..."});
 }
 
 // Only an input that cannot be opened because of its quotation marks gets the hint about them.

@@ -33,6 +33,7 @@ struct ShownDialog {
     std::string filter;
     std::string fileName;
     std::string defaultExt;
+    std::string startFolder; // where the system's dialog would start
 };
 
 class FakeDialog : public CommonDialog {
@@ -46,7 +47,7 @@ public:
 
 private:
     bool Answer(const std::string& kind) {
-        shown.push_back({kind, DialogTitle, Filter, FileName, DefaultExt});
+        shown.push_back({kind, DialogTitle, Filter, FileName, DefaultExt, StartFor(kind == "save").folder});
         const std::string answer = shown.size() <= answers.size() ? answers[shown.size() - 1] : std::string();
         FileName = answer;
         return !answer.empty();

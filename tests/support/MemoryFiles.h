@@ -27,6 +27,8 @@ public:
     TextStream CreateTextFile(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
+    // Paths in memory are full paths already.
+    std::string FullPath(const std::string& path) override { return path; }
 
     // Puts a new file in place with these bytes, as a rename over the old one does: streams already reading the
     // old one go on reading it.

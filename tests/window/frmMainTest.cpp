@@ -56,6 +56,21 @@ TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
     EXPECT_TRUE(m_box.shown.empty());
 }
 
+// A list dropped on the window, or named alone on the command line, is converted as if picked in the Open dialog:
+// the Save dialog comes at once and starts beside it.
+TEST_F(frmMainTest, APickedListIsSavedWhereChosenStartingBesideIt) {
+    std::filesystem::create_directory(PathOf(m_dir / "dock"));
+    WriteFile(m_dir / "dock/itemlist.ini", kItemLine);
+    m_dialog.answers = {m_dir / "saved.conf"};
+    m_form.ConvertPicked(m_dir / "dock/itemlist.ini");
+    ASSERT_EQ(m_dialog.shown.size(), 1U);
+    EXPECT_EQ(m_dialog.shown[0].kind, "save");
+    EXPECT_EQ(m_dialog.shown[0].fileName, "itemlist.conf");
+    EXPECT_EQ(m_dialog.shown[0].startFolder, m_dir / "dock" + kNativeSeparator);
+    EXPECT_EQ(ReadFile(m_dir / "saved.conf"), kItemBlock);
+    EXPECT_TRUE(m_box.shown.empty());
+}
+
 TEST_F(frmMainTest, ACancelledOpenEndsTheClickSilently) {
     m_dialog.FileName = m_dir / "itemlist.ini"; // what an earlier pick left behind
     WriteFile(m_dir / "itemlist.ini", kItemLine);

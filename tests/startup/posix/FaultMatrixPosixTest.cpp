@@ -14,7 +14,7 @@
 namespace {
 
 struct NoWindow : MainWindowLauncher {
-    bool ShowMainWindow() override { return false; }
+    bool ShowMainWindow(const std::string& /*inputPath*/) override { return false; }
 };
 
 class OnDisk : public testing::Test {
@@ -119,7 +119,8 @@ TEST_F(ProgramFixture, TheRootFolderAsApplicationDirectory) {
     std::filesystem::remove(program);
     std::filesystem::remove("/itemlist.conf");
     EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_EQ(result.out, "No directory selected. Saving in application directory.\nNew file written to /\n");
+    EXPECT_EQ(result.out,
+              "No directory selected. Saving in application directory.\nNew file written to /itemlist.conf\n");
     EXPECT_EQ(written, kItemBlock);
 }
 

@@ -55,7 +55,7 @@ protected:
     std::vector<std::string> Window() const { return {}; }
     std::vector<std::string> Confirmed() const { return {"-in", m_input, "-out", m_out, "-type", "yzrk"}; }
     std::vector<std::string> Silent() const { return {"-in", m_input, "-out", m_out, "-type", "yzrk", "-s"}; }
-    std::string Confirmation() const { return "New file written to " + m_out + "\n"; }
+    std::string Confirmation() const { return "New file written to " + m_out + "itemlist.conf\n"; }
 };
 
 TEST_F(LeanCommandLine, WithoutADisplayQtIsNeverLoaded) {

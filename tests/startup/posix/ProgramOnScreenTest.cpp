@@ -389,8 +389,8 @@ TEST_P(ConversionOnScreen, ShowsItsBoxesThenEnds) {
                                                m_app + "/itemlist.conf."));
     }
     if (outcome != Outcome::Failed && !silent) {
-        boxes.push_back(
-            Copied("Tarvenne", "New file written to " + (outcome == Outcome::Fallback ? m_app + "/" : out)));
+        boxes.push_back(Copied("Tarvenne", "New file written to " + (outcome == Outcome::Fallback ? m_app + "/" : out) +
+                                               "itemlist.conf"));
     }
 
     Start(arguments);

@@ -27,7 +27,7 @@ void SetReadOnly(const std::string& path, bool readOnly) {
 
 class NoWindow : public MainWindowLauncher {
 public:
-    bool ShowMainWindow() override {
+    bool ShowMainWindow(const std::string& /*inputPath*/) override {
         ADD_FAILURE() << "no window is due";
         return false;
     }
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DeviceInputs,
 // Each outcome's boxes, as a user sees them: the application title and the text. Which icon each shows is tested
 // in-process, by the style each is shown with and the flags each style maps to.
 TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
-    const ShownBox confirmation{"Tarvenne", "New file written to " + m_out};
+    const ShownBox confirmation{"Tarvenne", "New file written to " + m_out + "itemlist.conf"};
     const ShownBox commandLineError{"Tarvenne", "Error in command line arguments. Full program will run."};
 
     ProgramResult result = Convert(m_input, m_out, {}, false);
@@ -147,7 +147,7 @@ TEST_F(FaultMatrix, EachOutcomeShowsItsBoxes) {
 
     result = Convert(m_input, m_dir / "missing" + kNativeSeparator, {}, false);
     EXPECT_EQ(result.status, 3);
-    const ShownBox inApplicationDirectory{"Tarvenne", "New file written to " + m_app + kNativeSeparator};
+    const ShownBox inApplicationDirectory{"Tarvenne", "New file written to " + InApp("itemlist.conf")};
     ASSERT_EQ(result.boxes.size(), 2U);
     // The fallback box says why the place failed and where the file goes now.
     EXPECT_EQ(result.boxes[0].title, "Tarvenne");
@@ -222,7 +222,7 @@ TEST_F(FaultMatrix, PathsInAnyScript) {
 
     ProgramResult result = Convert(input, out, {}, false);
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "New file written to " + out + "\n");
+    EXPECT_EQ(result.out, "New file written to " + out + "itemlist.conf\n");
     EXPECT_EQ(ReadFile(out + "itemlist.conf"), "[RKDockItem]\r\nname = N\xE9m\xE9\r\nshow = \xD0\x9A\r\n\r\n");
 
     const std::string exe = CopyOfTarvenne(app);
@@ -230,7 +230,7 @@ TEST_F(FaultMatrix, PathsInAnyScript) {
     EXPECT_EQ(result.status, 3);
     EXPECT_TRUE(result.out.starts_with(kFallback)) << result.out;
     EXPECT_TRUE(result.out.ends_with("Saving it as " + app + kNativeSeparator + "itemlist.conf.\nNew file written to " +
-                                     app + kNativeSeparator + "\n"))
+                                     app + kNativeSeparator + "itemlist.conf\n"))
         << result.out;
     EXPECT_EQ(ReadFile(app + kNativeSeparator + "itemlist.conf"), ReadFile(out + "itemlist.conf"));
 }
