@@ -113,7 +113,7 @@ TEST(CommonDialogStart, TheSavedListIsNotProposedAsInputAndOpenStartsWhereTheLas
 // Where each dialog starts, by the list opened before (if any) and the name it is given.
 struct StartCase {
     const char* name;
-    std::string opened; // picked in an Open dialog before; empty: none yet
+    std::string opened; // picked before, without the dialog; empty: none yet
     std::string fileName;
     bool save;
     std::string folder;
@@ -127,7 +127,7 @@ TEST_P(StartsWhere, TheLastListWasOrTheNameSays) {
     StartingDialog dialog;
     dialog.Filter = kOpen;
     if (!row.opened.empty()) {
-        dialog.Closed(false, &row.opened);
+        dialog.Picked(row.opened);
     }
     dialog.FileName = row.fileName;
     EXPECT_EQ(dialog.StartFor(row.save).folder, row.folder);
