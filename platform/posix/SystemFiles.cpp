@@ -1,5 +1,6 @@
 // The files of a POSIX system: output written into a file without a name beside its target, made durable, and only
-// then given the target's name, so that no failure or signal leaves a partly written file or a stray one behind.
+// then given the target's name, so that no failure or ending signal leaves a partly written file or a stray one
+// behind; the way to the target goes through links only as the kernel would follow them.
 #include "PosixFiles.h"
 
 #include "EndSignals.h"
