@@ -82,29 +82,6 @@ TEST_F(OnDisk, AnOutputThatIsALinkReplacesTheFileItPointsTo) {
     EXPECT_EQ(ListDirectory(m_dir / "real"), "list.conf");
 }
 
-// Root converting into a folder such as /tmp does not follow another user's itemlist.conf there: that place cannot
-// be written, so the file goes to the application directory, saying why.
-TEST_F(OnDisk, AnotherUsersLinkInASharedFolderIsNotFollowed) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "a link of another user needs root";
-    }
-    WriteFile(m_dir / "in.ini", kItem);
-    std::filesystem::create_directory(m_dir / "app");
-    std::filesystem::create_directory(m_dir / "real");
-    WriteFile(m_dir / "real/list.conf", kPrecious);
-    std::filesystem::remove(m_out + "itemlist.conf");
-    std::filesystem::create_symlink("../real/list.conf", m_out + "itemlist.conf");
-    ASSERT_EQ(::lchown((m_out + "itemlist.conf").c_str(), 1234, 1234), 0);
-    ASSERT_EQ(::chmod(m_out.c_str(), 01777), 0);
-    EXPECT_EQ(Convert(m_dir / "in.ini"), 3);
-    EXPECT_EQ(ReadFile(m_dir / "real/list.conf"), kPrecious);
-    EXPECT_EQ(ReadFile(m_dir / "app/itemlist.conf"), kItemBlock);
-    ASSERT_EQ(m_box.shown.size(), 1U);
-    EXPECT_NE(m_box.shown[0].prompt.find("itemlist.conf is another user's link in a folder anyone may write to"),
-              std::string::npos)
-        << m_box.shown[0].prompt;
-}
-
 // A program placed in the root folder falls back to /itemlist.conf: the root without its trailing separator is
 // the empty string, so the separator is not doubled.
 TEST_F(ProgramFixture, TheRootFolderAsApplicationDirectory) {
