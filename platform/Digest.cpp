@@ -33,10 +33,16 @@ std::uint64_t Digest::ProcessSeed() {
     return seed;
 }
 
-void Digest::AddBlock(const char* block) {
-    for (std::size_t lane = 0; lane < m_lanes.size(); ++lane) {
-        m_lanes[lane] = Round(m_lanes[lane], Word(block + 8 * lane));
+void Digest::AddBlocks(const char* blocks, std::size_t count) {
+    // The lanes are kept in locals, so that they stay in registers: the bytes read could otherwise be the members.
+    std::uint64_t lane0 = m_lanes[0], lane1 = m_lanes[1], lane2 = m_lanes[2], lane3 = m_lanes[3];
+    for (const char* block = blocks; block != blocks + count * kBlock; block += kBlock) {
+        lane0 = Round(lane0, Word(block));
+        lane1 = Round(lane1, Word(block + 8));
+        lane2 = Round(lane2, Word(block + 16));
+        lane3 = Round(lane3, Word(block + 24));
     }
+    m_lanes = {lane0, lane1, lane2, lane3};
 }
 
 void Digest::Add(std::string_view bytes) {
@@ -49,12 +55,12 @@ void Digest::Add(std::string_view bytes) {
         if (m_pendingSize < kBlock) {
             return;
         }
-        AddBlock(m_pending.data());
+        AddBlocks(m_pending.data(), 1);
         m_pendingSize = 0;
     }
-    for (; bytes.size() >= kBlock; bytes.remove_prefix(kBlock)) {
-        AddBlock(bytes.data());
-    }
+    const std::size_t blocks = bytes.size() / kBlock;
+    AddBlocks(bytes.data(), blocks);
+    bytes.remove_prefix(blocks * kBlock);
     std::memcpy(m_pending.data(), bytes.data(), bytes.size());
     m_pendingSize = bytes.size();
 }

@@ -22,7 +22,7 @@ public:
 private:
     static constexpr std::size_t kBlock = 32;
 
-    void AddBlock(const char* block);
+    void AddBlocks(const char* blocks, std::size_t count);
 
     std::uint64_t m_seed;
     std::array<std::uint64_t, 4> m_lanes;

@@ -12,13 +12,25 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyle>
+#include <QTextLayout>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 namespace {
+
+// What the icon says to assistive technology.
+constexpr const char* kCriticalIconName = "Error";
+constexpr const char* kInformationIconName = "Information";
+
+// The next tab stop after x.
+qreal NextTabStop(qreal x, qreal tabStop) {
+    return (std::floor(x / tabStop) + 1) * tabStop;
+}
 
 // Where each TAB-separated run of text starts, a TAB advancing to the next multiple of tabStop, and last where the
 // text ends.
@@ -27,7 +39,7 @@ QList<qreal> RunStarts(const QFontMetricsF& metrics, const QString& text, qreal 
     QList<qreal> starts{0};
     for (qsizetype i = 0; i < runs.size(); ++i) {
         const qreal end = starts.last() + metrics.horizontalAdvance(runs[i]);
-        starts << (i + 1 < runs.size() ? (std::floor(end / tabStop) + 1) * tabStop : end);
+        starts << (i + 1 < runs.size() ? NextTabStop(end, tabStop) : end);
     }
     return starts;
 }
@@ -59,21 +71,59 @@ qreal ChooseTabStop(const QFontMetricsF& metrics, const QStringList& lines) {
 
 } // namespace
 
-int PromptWidthLimit(const QScreen* screen) {
-    constexpr int kWithoutScreen = 1600;
-    return screen != nullptr ? screen->availableGeometry().width() * 9 / 10 : kWithoutScreen;
+QSize BoxSizeLimit(const QScreen* screen) {
+    constexpr QSize kWithoutScreen(1600, 1000);
+    return screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : kWithoutScreen;
 }
 
 PromptView::PromptView(const QString& prompt, int maximumWidth, QWidget* parent)
-    : QWidget(parent), m_lines(prompt.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    : QLabel(parent), m_lines(prompt.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    // The label's text is what assistive technology reads; the painting is this view's own.
+    setTextFormat(Qt::PlainText);
+    setText(m_lines.join(QLatin1Char('\n')));
+    m_tabStop = ChooseTabStop(QFontMetricsF(font()), m_lines);
+    LayOut(maximumWidth);
+}
+
+void PromptView::LayOut(qreal maximumWidth) {
     const QFontMetricsF metrics(font());
-    m_tabStop = ChooseTabStop(metrics, m_lines);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    int row = 0;
     qreal width = 0;
-    for (const QString& line : m_lines) {
-        width = std::max(width, RunStarts(metrics, line, m_tabStop).last());
+    for (qsizetype line = 0; line < m_lines.size(); ++line) {
+        const QStringList runs = m_lines[line].split('\t');
+        qreal x = 0;
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            x = i > 0 ? NextTabStop(x, m_tabStop) : x;
+            const qreal advance = metrics.horizontalAdvance(runs[i]);
+            if (x + advance <= maximumWidth) {
+                m_pieces.append({line, row, x, runs[i]});
+                x += advance;
+                width = std::max(width, x);
+                continue;
+            }
+            // Wrapped beside the text before it, or below it where that leaves too little room.
+            if (x > maximumWidth / 2) {
+                ++row;
+                x = 0;
+            }
+            QTextLayout layout(runs[i], font());
+            layout.setTextOption(wrapping);
+            layout.beginLayout();
+            for (QTextLine part = layout.createLine(); part.isValid(); part = layout.createLine()) {
+                part.setLineWidth(maximumWidth - x);
+                row += part.lineNumber() > 0 ? 1 : 0;
+                m_pieces.append({line, row, x, runs[i].mid(part.textStart(), part.textLength())});
+                width = std::max(width, x + part.naturalTextWidth());
+            }
+            layout.endLayout();
+            x += layout.lineAt(layout.lineCount() - 1).naturalTextWidth();
+        }
+        ++row;
     }
-    m_size = QSize(std::min(maximumWidth, static_cast<int>(std::ceil(width))),
-                   static_cast<int>(std::ceil(metrics.lineSpacing() * m_lines.size())));
+    m_size = QSize(std::min(static_cast<int>(maximumWidth), static_cast<int>(std::ceil(width))),
+                   static_cast<int>(std::ceil(metrics.lineSpacing() * row)));
 }
 
 qreal PromptView::RunStart(qsizetype line, qsizetype run) const {
@@ -83,14 +133,9 @@ qreal PromptView::RunStart(qsizetype line, qsizetype run) const {
 void PromptView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QFontMetricsF metrics(font());
-    qreal y = metrics.ascent();
-    for (const QString& line : m_lines) {
-        const QStringList runs = line.split('\t');
-        const QList<qreal> starts = RunStarts(metrics, line, m_tabStop);
-        for (qsizetype i = 0; i < runs.size(); ++i) {
-            painter.drawText(QPointF(starts[i], y), metrics.elidedText(runs[i], Qt::ElideMiddle, width() - starts[i]));
-        }
-        y += metrics.lineSpacing();
+    for (const Piece& piece : m_pieces) {
+        const qreal baseline = metrics.ascent() + metrics.lineSpacing() * piece.row;
+        painter.drawText(QPointF(piece.x, baseline), piece.text);
     }
 }
 
@@ -103,24 +148,47 @@ MessageDialog::MessageDialog(const QString& prompt, MsgBoxStyle style, const QSt
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setHorizontalSpacing(style == MsgBoxStyle::OkOnly ? 0 : 16);
 
-    const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
-    m_prompt = new PromptView(prompt, PromptWidthLimit(screen), this);
-    m_prompt->setObjectName(QStringLiteral("prompt"));
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(m_buttons, 1, 0, 1, 2);
+
+    // The room left for the prompt, a scroll bar's width kept free in case it is too tall for it.
+    const QSize limit = BoxSizeLimit(parent != nullptr ? parent->screen() : this->screen());
+    const QMargins margins = layout->contentsMargins();
+    const int scrollBar = this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    int width = limit.width() - margins.left() - margins.right() - scrollBar;
+    const int buttonRow = layout->verticalSpacing() + m_buttons->sizeHint().height();
+    const int height = limit.height() - margins.top() - margins.bottom() - buttonRow;
 
     if (style != MsgBoxStyle::OkOnly) {
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("icon"));
         const int extent = this->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        const bool critical = style == MsgBoxStyle::Critical;
         const QStyle::StandardPixmap standard =
-            style == MsgBoxStyle::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
+            critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
         icon->setPixmap(this->style()->standardIcon(standard, nullptr, this).pixmap(extent, extent));
+        const char* iconName = critical ? kCriticalIconName : kInformationIconName;
+        icon->setAccessibleName(QString::fromUtf8(iconName));
         layout->addWidget(icon, 0, 0, Qt::AlignTop);
+        width -= extent + layout->horizontalSpacing();
     }
-    layout->addWidget(m_prompt, 0, 1);
 
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    layout->addWidget(m_buttons, 1, 0, 1, 2);
+    m_prompt = new PromptView(prompt, std::max(width, 1), this);
+    m_prompt->setObjectName(QStringLiteral("prompt"));
+    if (m_prompt->sizeHint().height() <= height) {
+        layout->addWidget(m_prompt, 0, 1);
+        return;
+    }
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("promptScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setWidget(m_prompt);
+    const int barWidth = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setFixedSize(m_prompt->sizeHint().width() + barWidth, std::max(height, 1));
+    layout->addWidget(scroll, 0, 1);
 }
 
 QString MessageDialog::CopyText() const {

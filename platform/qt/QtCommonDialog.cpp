@@ -1,11 +1,16 @@
 // Open and Save dialogs with the title, filter and file name kept by CommonDialog.
 #include "QtCommonDialog.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -40,6 +45,14 @@ public:
     void KeepName(const QString& name) { m_name = name; }
 
 protected:
+    // Before the window system places the dialog, so that it places it at its final size.
+    void showEvent(QShowEvent* event) override {
+        if (!event->spontaneous()) {
+            FitColumns();
+        }
+        QFileDialog::showEvent(event);
+    }
+
     void accept() override {
         QFileDialog::accept();
         if (!isVisible() || m_name.isEmpty()) {
@@ -55,6 +68,31 @@ protected:
     }
 
 private:
+    // The date column as wide as a date of the widest kind (it starts too narrow), and the dialog
+    // wide enough for every column, a vertical scroll bar included (at Qt's own size the last
+    // column is cut off).
+    void FitColumns() {
+        auto* list = findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (list == nullptr) {
+            return;
+        }
+        QStyleOptionViewItem date;
+        date.initFrom(list);
+        date.font = list->font();
+        date.features = QStyleOptionViewItem::HasDisplay;
+        const QDateTime widest(QDate(2026, 12, 29), QTime(23, 58));
+        date.text = QLocale::system().toString(widest, QLocale::ShortFormat);
+        QHeaderView* header = list->header();
+        const QSize dateSize = list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &date, QSize(), list);
+        header->resizeSection(kDateColumn, std::max(header->sectionSize(kDateColumn), dateSize.width()));
+        const QScrollBar* bar = list->verticalScrollBar();
+        const int room = list->viewport()->width() - (bar->isVisible() ? 0 : bar->sizeHint().width());
+        if (header->length() > room) {
+            const int screenWidth = screen()->availableGeometry().width();
+            resize(std::min(width() + header->length() - room, screenWidth), height());
+        }
+    }
+
     QString m_name;
 };
 
@@ -69,26 +107,6 @@ bool QtCommonDialog::Show(bool save) {
         dialog.setNameFilters(nameFilters);
     }
     dialog.setDefaultSuffix(QString::fromStdString(DefaultExt));
-    // The date column as wide as its dates (it starts too narrow), and the dialog wide enough for every column (at
-    // Qt's own size the last is cut off). Only growth counts, so the user's own narrowing is never fought.
-    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        QHeaderView* header = list->header();
-        header->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
-        const auto fitColumns = [&dialog, list, header] {
-            const int missing = header->length() - list->viewport()->width();
-            if (missing > 0) {
-                const int room = dialog.screen()->availableGeometry().width();
-                dialog.resize(std::min(dialog.width() + missing, room), dialog.height());
-            }
-        };
-        // Once the header has taken the new width in.
-        QObject::connect(header, &QHeaderView::sectionResized, &dialog,
-                         [&dialog, fitColumns](int column, int oldSize, int newSize) {
-                             if (column == kDateColumn && newSize > oldSize) {
-                                 QTimer::singleShot(0, &dialog, fitColumns);
-                             }
-                         });
-    }
     const StartPlace start = StartFor(save);
     if (!start.folder.empty()) {
         dialog.setDirectory(QString::fromStdString(start.folder));

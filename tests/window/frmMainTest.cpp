@@ -59,14 +59,15 @@ TEST_F(frmMainTest, AClickConvertsThePickedFileAndSavesWhereChosen) {
 // A list dropped on the window, or named alone on the command line, is converted as if picked in the Open dialog:
 // the Save dialog comes at once and starts beside it.
 TEST_F(frmMainTest, APickedListIsSavedWhereChosenStartingBesideIt) {
-    std::filesystem::create_directory(PathOf(m_dir / "dock"));
-    WriteFile(m_dir / "dock/itemlist.ini", kItemLine);
+    const std::string dock = m_dir / "dock";
+    std::filesystem::create_directory(PathOf(dock));
+    WriteFile(dock + kNativeSeparator + "itemlist.ini", kItemLine);
     m_dialog.answers = {m_dir / "saved.conf"};
-    m_form.ConvertPicked(m_dir / "dock/itemlist.ini");
+    m_form.ConvertPicked(dock + kNativeSeparator + "itemlist.ini");
     ASSERT_EQ(m_dialog.shown.size(), 1U);
     EXPECT_EQ(m_dialog.shown[0].kind, "save");
     EXPECT_EQ(m_dialog.shown[0].fileName, "itemlist.conf");
-    EXPECT_EQ(m_dialog.shown[0].startFolder, m_dir / "dock" + kNativeSeparator);
+    EXPECT_EQ(m_dialog.shown[0].startFolder, dock + kNativeSeparator);
     EXPECT_EQ(ReadFile(m_dir / "saved.conf"), kItemBlock);
     EXPECT_TRUE(m_box.shown.empty());
 }

@@ -5,13 +5,17 @@
 #include "QtMessageBox.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleOptionMenuItem>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -43,6 +47,16 @@ public:
     }
 };
 
+// The first local file among the URLs the data carries, or none.
+QString FirstLocalFile(const QMimeData* data) {
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QIcon ProgramIcon() {
@@ -65,6 +79,7 @@ QtMainWindow::QtMainWindow(std::string applicationDirectory, Services services, 
     // A fixed frame: nothing in the window follows a change of size. Minimise stays available.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);
     BuildControls();
     m_form = std::make_unique<frmMain>(frmMain::Services{
         *m_messageBox, *m_cmnDlg, std::move(services.endProgram),
@@ -115,6 +130,23 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void QtMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!FirstLocalFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void QtMainWindow::dropEvent(QDropEvent* event) {
+    const QString path = FirstLocalFile(event->mimeData());
+    if (path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const std::string inputPath = QFile::encodeName(path).toStdString();
+    QMetaObject::invokeMethod(
+        this, [this, inputPath] { m_form->ConvertPicked(inputPath); }, Qt::QueuedConnection);
 }
 
 void QtMainWindow::BuildMenus() {

@@ -35,6 +35,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A drag that carries a local file may be dropped; the first local file of a drop is converted as
+    // if picked in the Open dialog, once the drop is over, so that the program it was dragged from
+    // does not wait for the Save dialog.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();

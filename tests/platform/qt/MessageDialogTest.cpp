@@ -3,8 +3,10 @@
 #include "DialogLook.h"
 #include "QtCommonDialog.h"
 #include "TestFiles.h"
+#include "frmMain.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -15,8 +17,11 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -124,7 +129,8 @@ private slots:
         QVERIFY2(dialog.CopyText().contains("\nFine & dandy&   \n"), qPrintable(dialog.CopyText()));
     }
 
-    // The command-line help: fifteen lines, none wrapped or cut, and the text after the TABs in line.
+    // The command-line help where it has the room: fifteen lines, none wrapped, and the text after
+    // the TABs in line.
     void helpLinesStayWholeAndColumnsAlign() {
         const QString help = QStringLiteral(
             "Below is the standard for command line arguments (all are required, except -s, and must be in the order "
@@ -133,9 +139,7 @@ private slots:
             "-type <type here>\t\t\t:\tThis specifies the type of conversion to perform.\r\n\r\n"
             "[-s]\t\t\t\t:\tThis specifies for the conversion to be silent (no confirmation message).\r\n\r\n\r\n"
             "Available conversion types:\r\n\r\nyzrk\t:\tY'z Dock itemlist  ->  RK Launcher itemlist");
-        MessageDialog dialog(help, MsgBoxStyle::OkOnly, "Tarvenne");
-        auto* prompt = dialog.findChild<PromptView*>("prompt");
-        QVERIFY(prompt != nullptr);
+        const auto prompt = std::make_unique<PromptView>(help, 4000);
         QCOMPARE(prompt->Lines().size(), 15);
 
         const QFontMetricsF metrics(prompt->font());
@@ -229,21 +233,97 @@ private slots:
         QVERIFY(inkBetween(tabStop, image.width()));
     }
 
-    // A line wider than the screen is shortened to fit, and the box still paints.
-    void aLineWiderThanTheScreenIsShortened() {
-        const QString path = QStringLiteral("/very/long/path/").repeated(2000);
-        MessageDialog dialog(path, MsgBoxStyle::Critical, "Tarvenne");
-        auto* prompt = dialog.findChild<PromptView*>("prompt");
-        QVERIFY(prompt != nullptr);
-        const QScreen* screen = dialog.screen();
-        QVERIFY(screen != nullptr);
-        QCOMPARE(prompt->sizeHint().width(), screen->availableGeometry().width() * 9 / 10);
-        QCOMPARE(PromptWidthLimit(screen), screen->availableGeometry().width() * 9 / 10);
-        QVERIFY(!prompt->grab().isNull());
-        // Without a screen to measure, a fixed bound stands in.
-        PromptView withoutScreen(path, PromptWidthLimit(nullptr));
-        QCOMPARE(withoutScreen.sizeHint().width(), 1600);
-        QVERIFY(!withoutScreen.grab().isNull());
+    // Every character of a box is shown, whatever the scale: lines too wide for the screen wrap (a
+    // path inside itself), and a box too tall for it scrolls. Run again at three times the scale
+    // (tests/CMakeLists.txt).
+    void noTextIsCut_data() {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<int>("style");
+        QTest::newRow("help") << QString::fromStdString(frmMain::CommandLineHelp()) << 0;
+        QTest::newRow("path") << QStringLiteral("The conversion failed; nothing was written.\r\n\r\nInput file: ") +
+                                     QStringLiteral("/media/USB-STICK/Y'z Dock backup/").repeated(12) + "itemlist.ini"
+                              << 16;
+        QTest::newRow("screens of path") << QStringLiteral("/very/long/path/").repeated(2000) << 16;
+        QTest::newRow("tab past the edge") << QStringLiteral("a") + QString(300, '\t') + "b\tc" << 64;
+    }
+
+    void noTextIsCut() {
+        QFETCH(QString, prompt);
+        QFETCH(int, style);
+        MessageDialog dialog(prompt, static_cast<MsgBoxStyle>(style), "Tarvenne");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QRect room = dialog.screen()->availableGeometry();
+        QVERIFY2(dialog.width() <= room.width() && dialog.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
+        const auto* view = dialog.findChild<PromptView*>("prompt");
+        QVERIFY(view != nullptr);
+        // The pieces hold every character but the TABs, each within the view.
+        const QFontMetricsF metrics(view->font());
+        QStringList shown(view->Lines().size());
+        for (const PromptView::Piece& piece : view->Pieces()) {
+            shown[piece.line] += piece.text;
+            const qreal end = piece.x + metrics.horizontalAdvance(piece.text.trimmed());
+            QVERIFY2(piece.text.trimmed().isEmpty() || end <= view->width(), qPrintable(piece.text));
+            QVERIFY((piece.row + 1) * metrics.lineSpacing() <= view->height());
+        }
+        QCOMPARE(shown.join('\n'), QString(prompt).remove('\t').replace("\r\n", "\n"));
+        // Seen whole within the box, or in a scroll area that reaches every row.
+        if (auto* scroll = dialog.findChild<QScrollArea*>()) {
+            QVERIFY(scroll->viewport()->width() >= view->width());
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), view->height() - scroll->viewport()->height());
+        } else {
+            QVERIFY(dialog.rect().contains(view->geometry()));
+        }
+    }
+
+    // A screen reader reads the whole box: the title, what the icon means, the prompt as written
+    // ("&" included) and the button.
+    void aScreenReaderReadsTheBox_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("icon"); // as it is read, empty for none
+        QTest::newRow("about") << "About Tarvenne"
+                               << "Tarvenne 1.00 by the Tarvenne authors" << 64 << "Information";
+        QTest::newRow("failure") << "Tarvenne"
+                                 << "The conversion failed; nothing was written.\r\n\r\nInput file: /tmp/o & p/i.ini"
+                                 << 16 << "Error";
+        QTest::newRow("help, scrolled") << "Tarvenne" << QStringLiteral("a\t:\tb\r\n").repeated(500) << 0 << "";
+    }
+
+    void aScreenReaderReadsTheBox() {
+        QFETCH(QString, title);
+        QFETCH(QString, prompt);
+        QFETCH(int, style);
+        QFETCH(QString, icon);
+        QStringList read{"text: " + QString(prompt).replace("\r\n", "\n"), "button: OK"};
+        if (!icon.isEmpty()) {
+            read << "image: " + icon;
+        }
+        MessageDialog dialog(prompt, static_cast<MsgBoxStyle>(style), title);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(&dialog);
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(QAccessible::Name), title);
+        const QMap<QAccessible::Role, QString> roles{
+            {QAccessible::Graphic, "image"}, {QAccessible::StaticText, "text"}, {QAccessible::PushButton, "button"}};
+        QStringList heard;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* part) {
+            for (int i = 0; i < part->childCount(); ++i) {
+                QAccessibleInterface* child = part->child(i);
+                const QString name = child->text(QAccessible::Name);
+                if (!name.isEmpty() || roles.contains(child->role())) {
+                    heard << roles.value(child->role(), QString::number(child->role())) + ": " + name;
+                }
+                walk(child);
+            }
+        };
+        walk(box);
+        heard.sort();
+        read.sort();
+        QCOMPARE(heard, read);
     }
 
     // The program's look for dialogs: its icon in every title bar, and no stand-in icons on the buttons where the

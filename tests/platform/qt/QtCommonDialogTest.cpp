@@ -15,6 +15,7 @@
 #include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <QtTest>
 #include <functional>
 #include <utime.h>
@@ -84,6 +85,21 @@ void Type(QFileDialog& dialog, const QString& text) {
     box->setText(text);
     PressAccept(dialog);
 }
+
+// The size of the first window the window system shows, as it shows it.
+class FirstShown : public QObject {
+public:
+    QSize size;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (event->type() == QEvent::Expose && window != nullptr && size.isEmpty()) {
+            size = window->size();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -196,7 +212,7 @@ private slots:
     }
 
     // The date column of the file list is wide enough for its dates, and the dialog for all its columns: none is cut
-    // off at the list's right edge.
+    // off at the list's right edge. The dialog has that size when it is shown, and keeps it.
     void theColumnsAreWhole() {
         // A date of the widest kind: two-digit day and hour, the longest month names.
         const qint64 when = QDateTime(QDate(2026, 12, 29), QTime(14, 52)).toSecsSinceEpoch();
@@ -208,6 +224,9 @@ private slots:
         int room = 0;
         int needed = 0;
         bool fits = false;
+        QSize size;
+        FirstShown first;
+        qApp->installEventFilter(&first);
         Answer(seen, [&](QFileDialog& shown) {
             shown.setViewMode(QFileDialog::Detail);
             auto* list = shown.findChild<QTreeView*>(QStringLiteral("treeView"));
@@ -220,15 +239,17 @@ private slots:
             QStyleOptionViewItem option;
             option.initFrom(list);
             needed = list->itemDelegate()->sizeHint(option, date).width();
-            // The dialog follows its columns.
             QTRY_VERIFY2(list->header()->length() <= list->viewport()->width(),
                          qPrintable(QStringLiteral("columns %1 > list %2")
                                         .arg(list->header()->length())
                                         .arg(list->viewport()->width())));
             fits = true;
+            size = shown.windowHandle()->size();
             shown.reject();
         });
         QVERIFY(!dialog.ShowSave());
+        qApp->removeEventFilter(&first);
+        QCOMPARE(size, first.size);
         QVERIFY(needed > 0);
         QVERIFY2(room >= needed, qPrintable(QStringLiteral("%1 < %2").arg(room).arg(needed)));
         QVERIFY(fits);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 #include <filesystem>
@@ -193,6 +194,53 @@ private slots:
         QCOMPARE(m_ends, 0);
         Find<QAction>("mnuExit")->trigger();
         QCOMPARE(m_ends, 1);
+    }
+
+    // A dropped list converts as if picked in the Open dialog, once the drop is over: the Save
+    // dialog starts beside it. Of several files the first local one is taken; a drag without a
+    // local file is refused.
+    void aDroppedListConverts_data() {
+        QTest::addColumn<QStringList>("urls"); // paths in the test's folder, or web addresses
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("one") << QStringList{"in/itemlist.ini"} << true;
+        QTest::newRow("several") << QStringList{"in/itemlist.ini", "other/itemlist.ini"} << true;
+        QTest::newRow("web address first") << QStringList{"https://example.org/x.ini", "in/itemlist.ini"} << true;
+        QTest::newRow("web address only") << QStringList{"https://example.org/x.ini"} << false;
+    }
+
+    void aDroppedListConverts() {
+        QFETCH(QStringList, urls);
+        QFETCH(bool, taken);
+        for (const std::string folder : {"in", "other"}) {
+            std::filesystem::create_directory(PathOf(*m_dir / folder));
+            WriteFile(*m_dir / (folder + "/itemlist.ini"), kItem + "\r\n");
+        }
+        QMimeData data;
+        QList<QUrl> dragged;
+        for (const QString& url : urls) {
+            dragged << (url.contains("://") ? QUrl(url)
+                                            : QUrl::fromLocalFile(QString::fromStdString(*m_dir / url.toStdString())));
+        }
+        data.setUrls(dragged);
+        m_dialog->answers = {*m_dir / "in/itemlist.conf"};
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+        // Onto the label, which passes it on to the window.
+        auto* label = Find<QLabel>("Label1");
+        QDragEnterEvent enter(label->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(label, &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        QDropEvent drop(label->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(label, &drop);
+        QCOMPARE(m_dialog->shown.size(), std::size_t{0});
+        QCoreApplication::processEvents();
+        QCOMPARE(m_dialog->shown.size(), std::size_t{taken ? 1U : 0U});
+        if (taken) {
+            QCOMPARE(m_dialog->shown[0].kind, std::string("save"));
+            QCOMPARE(m_dialog->shown[0].startFolder, *m_dir / "in/");
+            QCOMPARE(ReadFile(*m_dir / "in/itemlist.conf"), std::optional(kItemBlock));
+        }
     }
 
     // With the real services: File, Exit, and closing the window, each end the event loop with status 0.
