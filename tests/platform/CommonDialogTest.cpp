@@ -110,4 +110,44 @@ TEST(CommonDialogStart, TheSavedListIsNotProposedAsInputAndOpenStartsWhereTheLas
     EXPECT_EQ(dialog.StartFor(false).folder, in);
 }
 
+// Where each dialog starts, by the list opened before (if any) and the name it is given.
+struct StartCase {
+    const char* name;
+    std::string opened; // picked before, without the dialog; empty: none yet
+    std::string fileName;
+    bool save;
+    std::string folder;
+    std::string proposed;
+};
+
+class StartsWhere : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartsWhere, TheLastListWasOrTheNameSays) {
+    const StartCase& row = GetParam();
+    StartingDialog dialog;
+    dialog.Filter = kOpen;
+    if (!row.opened.empty()) {
+        dialog.Picked(row.opened);
+    }
+    dialog.FileName = row.fileName;
+    EXPECT_EQ(dialog.StartFor(row.save).folder, row.folder);
+    EXPECT_EQ(dialog.StartFor(row.save).name, row.proposed);
+}
+
+const std::string kRoot(1, kNativeSeparator);
+const std::string kIn = kFolder + "in" + kNativeSeparator;
+const std::string kOut = kFolder + "out" + kNativeSeparator;
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, StartsWhere,
+    testing::Values(StartCase{"OpenAfterASaveBeforeAnyOpen", "", kOut + "itemlist.conf", false, kOut, ""},
+                    StartCase{"OpenAfterASaveInTheRootFolder", "", kRoot + "itemlist.conf", false, kRoot, ""},
+                    StartCase{"OpenOfABareName", kIn + "itemlist.ini", "itemlist.ini", false, kIn, "itemlist.ini"},
+                    StartCase{"SaveOfAFullPath", kIn + "itemlist.ini", kOut + "itemlist.conf", true, "",
+                              kOut + "itemlist.conf"},
+                    StartCase{"SaveBeforeAnyOpen", "", "itemlist.conf", true, "", "itemlist.conf"},
+                    StartCase{"SaveBesideAListInTheRootFolder", kRoot + "itemlist.ini", "itemlist.conf", true, kRoot,
+                              "itemlist.conf"}),
+    ParamName<StartCase>);
+
 } // namespace

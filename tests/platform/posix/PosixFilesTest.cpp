@@ -2,15 +2,20 @@
 #include "PosixFiles.h"
 #include "Error.h"
 #include "FileSystemObject.h"
+#include "ParamName.h"
 #include "StreamTestSupport.h"
 #include "TestFiles.h"
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +83,68 @@ TEST(PosixTextStream, WritingThroughALinkReplacesTheFileItPointsTo) {
     EXPECT_EQ(ReadFile(dir / "real/list"), "new");
 }
 
+// A link in a folder that anyone may write to and that has the sticky bit, such as /tmp, is followed only when it
+// belongs to the user writing or to the folder's owner, as the kernel follows links there: another user's link makes
+// the place one that cannot be written, wherever it stands on the way to the file.
+struct SharedFolderCase {
+    const char* name;
+    mode_t folderMode;
+    uid_t folderOwner;
+    uid_t linkOwner;
+    const char* written;     // shared/itemlist.conf -> ../real/list, shared/real -> ../real, plain/itemlist.conf ->
+                             // ../shared/itemlist.conf
+    const char* refusedLink; // empty where the links are followed
+};
+
+class SharedFolderLinks : public testing::TestWithParam<SharedFolderCase> {};
+
+TEST_P(SharedFolderLinks, AreFollowedAsTheKernelFollowsThem) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "links of another user need root";
+    }
+    const SharedFolderCase& row = GetParam();
+    TempDir dir;
+    for (const char* folder : {"real", "shared", "plain"}) {
+        std::filesystem::create_directory(dir / folder);
+    }
+    WriteFile(dir / "real/list", "old");
+    std::filesystem::create_symlink("../real/list", dir / "shared/itemlist.conf");
+    std::filesystem::create_symlink("../real", dir / "shared/real");
+    std::filesystem::create_symlink("../shared/itemlist.conf", dir / "plain/itemlist.conf");
+    for (const char* link : {"shared/itemlist.conf", "shared/real", "plain/itemlist.conf"}) {
+        ASSERT_EQ(::lchown((dir / link).c_str(), row.linkOwner, row.linkOwner), 0);
+    }
+    ASSERT_EQ(::chown((dir / "shared").c_str(), row.folderOwner, row.folderOwner), 0);
+    ASSERT_EQ(::chmod((dir / "shared").c_str(), row.folderMode), 0);
+
+    FileSystemObject& fso = SystemFiles();
+    const std::string written = dir / row.written;
+    if (*row.refusedLink == '\0') {
+        WriteTextFile(written, "new");
+        EXPECT_EQ(ReadFile(dir / "real/list"), "new");
+    } else {
+        const Error error = ErrorOf([&] { fso.CreateTextFile(written); });
+        EXPECT_EQ(error.Kind(), ErrorKind::CannotWrite);
+        EXPECT_EQ(error.what(), written + ": not followed: " + dir / row.refusedLink +
+                                    " is another user's link in a folder anyone may write to");
+        EXPECT_EQ(ReadFile(dir / "real/list"), "old");
+    }
+    EXPECT_EQ(ListDirectory(dir / "shared"), "itemlist.conf real");
+    EXPECT_EQ(ListDirectory(dir / "real"), "list");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, SharedFolderLinks,
+    testing::Values(
+        SharedFolderCase{"AnotherUsersLink", 01777, 0, 1234, "shared/itemlist.conf", "shared/itemlist.conf"},
+        SharedFolderCase{"AnotherUsersLinkToAFolder", 01777, 0, 1234, "shared/real/list", "shared/real"},
+        SharedFolderCase{"ALinkToAnotherUsersLink", 01777, 0, 1234, "plain/itemlist.conf", "shared/itemlist.conf"},
+        SharedFolderCase{"TheFolderOwnersLink", 01777, 1234, 1234, "shared/itemlist.conf", ""},
+        SharedFolderCase{"TheUsersOwnLink", 01777, 1234, 0, "shared/itemlist.conf", ""},
+        SharedFolderCase{"AFolderWithoutTheStickyBit", 0777, 0, 1234, "shared/itemlist.conf", ""},
+        SharedFolderCase{"AStickyFolderOnlyItsOwnerWrites", 01755, 0, 1234, "shared/itemlist.conf", ""}),
+    ParamName<SharedFolderCase>);
+
 // Where a file system has no unnamed files the new file has a hidden name beside its target while it is written: it
 // takes the target's place when closed, and goes when the write fails or a signal ends the program.
 TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
@@ -105,6 +172,34 @@ TEST(PosixTextStream, ANamedNewFileLeavesNothingBehind) {
     stream.Close();
     EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "new");
     EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+}
+
+// A file-size limit is a write that fails with its reason, as a full disk is, not a signal that ends the program; the
+// old file stays and nothing else is left, with or without unnamed files.
+TEST(PosixTextStream, AFileSizeLimitIsAWriteFailure) {
+    TempDir dir;
+    WriteFile(dir / "itemlist.conf", "old");
+    for (const bool unnamedFiles : {true, false}) {
+        EXPECT_EXIT(
+            {
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 4096;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                PosixFiles files(unnamedFiles);
+                const Error error = ErrorOf([&] {
+                    TextStream stream = files.CreateTextFile(dir / "itemlist.conf");
+                    stream.Write(std::string(1 << 16, 'x'));
+                    stream.Close();
+                });
+                std::fprintf(stderr, "[%s]", error.what());
+                std::exit(error.Kind() == ErrorKind::CannotWrite ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "\\[" + dir / "itemlist.conf: File too large\\]")
+            << unnamedFiles;
+        EXPECT_EQ(ListDirectory(dir.Path()), "itemlist.conf");
+        EXPECT_EQ(ReadFile(dir / "itemlist.conf"), "old");
+    }
 }
 
 // The system's reason reaches the message, with or without unnamed files.

@@ -1,15 +1,53 @@
 // Replacing a file on POSIX: the new file takes over the old one's owner, mode, ACL and extended attributes, is
 // nameless until complete, and leaves other hard links to the old file alone.
+#include "Error.h"
 #include "FileSystemObject.h"
+#include "ParamName.h"
 #include "TestFiles.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+namespace {
+
+// The one attribute whose copy the system refuses next, as it may refuse a label: when it is read from the old file
+// or set on the new one, with that error.
+struct Refusal {
+    std::string name;
+    bool onSet;
+    int error;
+};
+std::optional<Refusal> g_refusal;
+
+bool Refused(const char* name, bool onSet) {
+    if (g_refusal && g_refusal->onSet == onSet && g_refusal->name == name) {
+        errno = g_refusal->error;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Stand in for the C library's calls that copy an attribute, in this test program.
+extern "C" ssize_t lgetxattr(const char* path, const char* name, void* value, size_t size) noexcept {
+    using Function = ssize_t (*)(const char*, const char*, void*, size_t);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "lgetxattr"));
+    return Refused(name, false) ? -1 : real(path, name, value, size);
+}
+
+extern "C" int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) noexcept {
+    using Function = int (*)(int, const char*, const void*, size_t, int);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "fsetxattr"));
+    return Refused(name, true) ? -1 : real(fd, name, value, size, flags);
+}
 
 namespace {
 
@@ -90,20 +128,32 @@ TEST_F(ReplaceKeepsWhatItHad, OwnerGroupModeAclAndAttributes) {
     EXPECT_EQ(Attribute(m_file, "user.origin"), std::string("dock\0setup", 10));
 }
 
-TEST_F(ReplaceKeepsWhatItHad, NoAclComesFromTheDirectoryWhereTheOldFileHadNone) {
+// In a folder whose default ACL reaches every new file, the new file has the ACL the old one had, or none: another
+// attribute of the old file is no ACL.
+TEST_F(ReplaceKeepsWhatItHad, TheOldFilesAclOrNoneWhateverTheFolderGives) {
     const std::string acl =
         AclValue({{UserObj, 7, kNoId}, {User, 7, 1234}, {GroupObj, 7, kNoId}, {Mask, 7, kNoId}, {Other, 7, kNoId}});
     if (!SetAttribute(m_dir.Path(), kDefaultAcl, acl)) {
         GTEST_SKIP() << "the file system refuses ACLs (" << std::strerror(errno) << ")";
     }
-    ::chmod(m_file.c_str(), 0640);
+    const std::string own =
+        AclValue({{UserObj, 6, kNoId}, {User, 6, 4321}, {GroupObj, 4, kNoId}, {Mask, 6, kNoId}, {Other, 0, kNoId}});
+    for (const bool hadAcl : {false, true}) {
+        WriteFile(m_file, "old");
+        ::chmod(m_file.c_str(), 0640);
+        ASSERT_TRUE(SetAttribute(m_file, "user.origin", "dock"));
+        ASSERT_TRUE(!hadAcl || SetAttribute(m_file, kAcl, own)) << std::strerror(errno);
+        struct stat before {};
+        ::stat(m_file.c_str(), &before);
 
-    Replace(m_file, "new");
+        Replace(m_file, "new");
 
-    struct stat after {};
-    ::stat(m_file.c_str(), &after);
-    EXPECT_EQ(after.st_mode & 07777, 0640U);
-    EXPECT_EQ(Attribute(m_file, kAcl), std::nullopt);
+        struct stat after {};
+        ::stat(m_file.c_str(), &after);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << hadAcl;
+        EXPECT_EQ(Attribute(m_file, kAcl), hadAcl ? std::optional(own) : std::nullopt) << hadAcl;
+        EXPECT_EQ(Attribute(m_file, "user.origin"), "dock") << hadAcl;
+    }
 }
 
 TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
@@ -117,6 +167,28 @@ TEST_F(ReplaceKeepsWhatItHad, TheFileHasNoNameUntilItIsComplete) {
     EXPECT_EQ(ReadFile(m_file)->size(), 100000U);
 }
 
+// Through a link, the file it points to is replaced and keeps what it had, and ".." after a link to a folder goes
+// where the kernel goes: to that folder's parent.
+TEST_F(ReplaceKeepsWhatItHad, ThroughLinksTheFileTheKernelFinds) {
+    std::filesystem::create_directories(m_dir / "real/sub");
+    const std::string real = m_dir / "real/itemlist.conf";
+    WriteFile(real, "other");
+    ASSERT_TRUE(SetAttribute(real, "user.origin", "real"));
+    ::chmod(real.c_str(), 0604);
+    std::filesystem::create_symlink("real/sub", m_dir / "deep");
+    std::filesystem::create_symlink("deep/../itemlist.conf", m_dir / "link");
+
+    Replace(m_dir / "link", "new");
+
+    EXPECT_EQ(ReadFile(real), "new");
+    EXPECT_EQ(Attribute(real, "user.origin"), "real");
+    struct stat after {};
+    ::stat(real.c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, 0604U);
+    EXPECT_EQ(ReadFile(m_file), "old");
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "link"));
+}
+
 // The path gets a new file; other names of the old one keep the old content.
 TEST_F(ReplaceKeepsWhatItHad, OtherHardLinksKeepTheOldContent) {
     std::filesystem::create_hard_link(m_file, m_dir / "other name");
@@ -125,5 +197,58 @@ TEST_F(ReplaceKeepsWhatItHad, OtherHardLinksKeepTheOldContent) {
     EXPECT_EQ(ReadFile(m_dir / "other name"), "old");
     EXPECT_EQ(std::filesystem::hard_link_count(m_file), 1U);
 }
+
+// A security label or trusted attribute that the system refuses to copy is left to its policy: the file is written
+// with everything else. Any other failure to copy an attribute stops the write and keeps the old file.
+struct PolicyCase {
+    const char* name;
+    const char* attribute;
+    bool onSet;
+    int error;
+    bool written;
+};
+
+class AttributePolicy : public ReplaceKeepsWhatItHad, public testing::WithParamInterface<PolicyCase> {};
+
+TEST_P(AttributePolicy, LeavesOnlyRefusedLabelsBehind) {
+    const PolicyCase& row = GetParam();
+    if (!std::string_view(row.attribute).starts_with("user.") && ::geteuid() != 0) {
+        GTEST_SKIP() << "only root may give a file security and trusted attributes";
+    }
+    ASSERT_TRUE(SetAttribute(m_file, row.attribute, "label")) << std::strerror(errno);
+    ASSERT_TRUE(SetAttribute(m_file, "user.origin", "dock"));
+    g_refusal = Refusal{row.attribute, row.onSet, row.error};
+    std::optional<Error> error;
+    try {
+        Replace(m_file, "new");
+    } catch (const Error& raised) {
+        error = raised;
+    }
+    g_refusal.reset();
+
+    if (row.written) {
+        EXPECT_FALSE(error) << error->what();
+        EXPECT_EQ(ReadFile(m_file), "new");
+        EXPECT_EQ(Attribute(m_file, row.attribute), std::nullopt);
+        EXPECT_EQ(Attribute(m_file, "user.origin"), "dock");
+    } else {
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->Kind(), ErrorKind::CannotWrite);
+        EXPECT_EQ(error->what(), m_file + ": " + std::strerror(row.error));
+        EXPECT_EQ(ReadFile(m_file), "old");
+        EXPECT_EQ(Attribute(m_file, row.attribute), "label");
+    }
+    EXPECT_EQ(ListDirectory(m_dir.Path()), "itemlist.conf");
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, AttributePolicy,
+                         testing::Values(PolicyCase{"ARefusedLabel", "security.tarvenne", true, EPERM, true},
+                                         PolicyCase{"ARefusedTrustedAttribute", "trusted.tarvenne", true, EPERM, true},
+                                         PolicyCase{"ALabelThatMayNotBeRead", "security.tarvenne", false, EACCES, true},
+                                         PolicyCase{"ALabelThatFailsOtherwise", "security.tarvenne", true, EIO, false},
+                                         PolicyCase{"ARefusedUserAttribute", "user.tarvenne", true, EPERM, false},
+                                         PolicyCase{"AUserAttributeThatMayNotBeRead", "user.tarvenne", false, EACCES,
+                                                    false}),
+                         ParamName<PolicyCase>);
 
 } // namespace
