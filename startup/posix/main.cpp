@@ -17,9 +17,10 @@ int main(int argc, char** argv) {
             ::open("/dev/null", O_RDWR);
         }
     }
-    // A closed pipe is an error of the write into it, never the end of the program: a file already written stays
-    // reported as written.
+    // A closed pipe, or a file-size limit on what is printed, is an error of the write, never the end of the program:
+    // a file already written stays reported as written.
     ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_IGN);
     const std::string argumentText = ArgumentText(argc, argv);
     const std::string applicationDirectory = ApplicationDirectory();
     ScreenLoader screen(argc, argv, applicationDirectory);
