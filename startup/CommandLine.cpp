@@ -36,21 +36,20 @@ std::optional<CommandLine> ValuesAt(std::string_view text, const std::vector<std
     return CommandLine{values[0], values[1], values[2], silent};
 }
 
-// Where an option may start in the second reading: at an argument's start when the arguments came as a list,
-// otherwise at the start of the text or after a space, outside quotation marks. In order, the first `limit` of them.
-std::vector<std::size_t> OptionStarts(std::string_view text, std::span<const std::size_t> argumentStarts,
-                                      std::size_t limit) {
+// Where an option may start in the second reading, in order: at an argument's start when the arguments came as a
+// list, otherwise at the start of the text or after a space, outside quotation marks.
+std::vector<std::size_t> OptionStarts(std::string_view text, std::span<const std::size_t> argumentStarts) {
     std::vector<std::size_t> starts;
     if (!argumentStarts.empty()) {
         for (const std::size_t start : argumentStarts) {
-            if (start < text.size() && text[start] == kCut && starts.size() < limit) {
+            if (start < text.size() && text[start] == kCut) {
                 starts.push_back(start);
             }
         }
         return starts;
     }
     bool quoted = false;
-    for (std::size_t i = 0; i < text.size() && starts.size() < limit; ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"') {
             quoted = !quoted;
         } else if (text[i] == kCut && !quoted && (i == 0 || text[i - 1] == ' ')) {
@@ -80,13 +79,10 @@ std::optional<CommandLine> ParseCommandLine(std::string_view argumentText, bool 
 
 std::optional<CommandLine> ParseCommandLineByArguments(std::string_view argumentText, bool unquotePaths,
                                                        std::span<const std::size_t> argumentStarts) {
-    const std::vector<std::size_t> cuts = OptionStarts(argumentText, argumentStarts, kCutsRead);
-    // The switch is a last argument of its own: all option starts are needed to tell whether it is one.
-    bool silent = false;
-    if (argumentText.ends_with(kSilent)) {
-        const std::vector<std::size_t> all = OptionStarts(argumentText, argumentStarts, argumentText.size());
-        silent = !all.empty() && all.back() == argumentText.size() - kSilent.size();
-    }
+    const std::vector<std::size_t> cuts = OptionStarts(argumentText, argumentStarts);
+    // The switch is a last argument of its own.
+    const bool silent =
+        argumentText.ends_with(kSilent) && !cuts.empty() && cuts.back() == argumentText.size() - kSilent.size();
     return ValuesAt(argumentText, cuts, unquotePaths, silent);
 }
 
