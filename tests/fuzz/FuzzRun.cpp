@@ -1,8 +1,9 @@
 // Fuzzes the whole conversion run on arbitrary file contents, through the text-file layer, over files kept in memory,
 // so that it runs many thousand times a second. The file written is the item
 // conversions of the lines joined, each followed by CR LF; when a line cannot be converted the run fails with that
-// line's number and kind, and the file that was there stays as it was. Every stream is released either way. Some
-// inputs find the output directory refusing new files: the file then goes to the application directory.
+// line's number and kind, and the file that was there stays as it was. A byte-order mark is dealt with first. Every
+// stream is released either way. Some inputs find the output directory refusing new files: the file then goes to the
+// application directory.
 #include "Error.h"
 #include "Fakes.h"
 #include "FuzzCheck.h"
@@ -38,7 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string expected;
     int failingLine = 0;
     ErrorKind failingKind{};
-    const auto lines = reference::Lines(content);
+    auto lines = reference::Lines(content);
+    // A UTF-8 byte-order mark is no part of the first item; a UTF-16 one makes the whole list no item list.
+    if (content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF")) {
+        failingLine = 1;
+        failingKind = ErrorKind::Utf16Text;
+    } else if (!lines.empty() && lines[0].starts_with("\xEF\xBB\xBF")) {
+        lines[0].remove_prefix(3);
+    }
     for (std::size_t i = 0; i < lines.size() && failingLine == 0; ++i) {
         if (const auto failure = reference::Failure(lines[i])) {
             failingLine = static_cast<int>(i) + 1;
