@@ -40,7 +40,7 @@ std::string_view WithoutByteOrderMark(std::string_view line) {
     return line;
 }
 
-// Line count + 1 of the stream, without a byte-order mark on the first.
+// The next line of the stream, count lines having been read before it; the first without a byte-order mark.
 std::string_view ReadItemLine(TextStream& stream, int count) {
     const std::string_view line = stream.ReadLineView();
     return count == 0 ? WithoutByteOrderMark(line) : line;
